@@ -1,0 +1,66 @@
+#include "app/batch.h"
+
+#include <QFileInfo>
+#include <cstdio>
+
+#include "doc/zbapp.h"
+#include "doc/zbdoc.h"
+
+namespace {
+
+void PrintError(const QString& message)
+{
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+// Loads IN.cod into the document when one is given; reports failures.
+bool LoadInput(CZbDoc& doc, const QString& path)
+{
+    if (path.isEmpty()) return true;
+    QString error;
+    if (doc.Load(path, &error)) {
+        doc.m_strFileName = path;
+        return true;
+    }
+    PrintError(error);
+    return false;
+}
+
+// lineatix --save OUT.cod [IN.cod]
+int SaveCommand(const QStringList& arguments)
+{
+    if (arguments.size() < 2 || arguments.size() > 3) return -1;
+    CZbApp app;
+    CZbDoc doc(&app);
+    if (!LoadInput(doc, arguments.value(2))) return 1;
+    QString error;
+    if (!doc.Save(arguments.at(1), &error)) {
+        PrintError(error);
+        return 1;
+    }
+    return 0;
+}
+
+const BatchCommand kCommands[] = {
+    {"--save", "lineatix --save OUT.cod [IN.cod]", SaveCommand},
+};
+
+} // namespace
+
+const BatchCommand* FindBatchCommand(const QStringList& arguments)
+{
+    if (arguments.isEmpty()) return nullptr;
+    for (const BatchCommand& command : kCommands)
+        if (arguments.first() == QLatin1String(command.option)) return &command;
+    return nullptr;
+}
+
+int RunBatch(const BatchCommand& command, const QStringList& arguments)
+{
+    const int status = command.run(arguments);
+    if (status < 0) {
+        PrintError(QStringLiteral("Usage: %1").arg(QLatin1String(command.usage)));
+        return 1;
+    }
+    return status;
+}

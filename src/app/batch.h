@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStringList>
+
+// Batch commands run without a window, for scripts and teachers:
+//   lineatix --save OUT.cod [IN.cod]
+// Each command reads its own arguments (those after the program name).
+struct BatchCommand {
+    const char* option;                      // "--save"
+    const char* usage;                       // shown on a usage error
+    int (*run)(const QStringList& arguments); // exit status
+};
+
+// The command whose option the arguments start with, or null when the
+// arguments ask for the window.
+const BatchCommand* FindBatchCommand(const QStringList& arguments);
+
+// Exit status: 0 success, 1 file or usage error (messages on standard error),
+// other values as each command documents.
+int RunBatch(const BatchCommand& command, const QStringList& arguments);

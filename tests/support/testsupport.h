@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Result of running the lineatix executable in batch mode.
+struct ProcessResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the built lineatix (path from LINEATIX_EXE) with the arguments.
+ProcessResult RunLineatix(const QStringList& arguments, const QString& workingDirectory = QString());
+
+// Runs any program; exitCode is -1 when it could not start.
+ProcessResult RunProgram(const QString& program, const QStringList& arguments,
+                         const QString& workingDirectory = QString(), int timeoutMs = 120000);
