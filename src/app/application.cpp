@@ -6,8 +6,7 @@
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
-int RunApplication(int argc, char** argv)
-{
+int RunApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     CZbApp app;
     CZbDoc doc(&app);

@@ -8,14 +8,12 @@
 
 namespace {
 
-void PrintError(const QString& message)
-{
+void PrintError(const QString& message) {
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
 // Loads IN.cod into the document when one is given; reports failures.
-bool LoadInput(CZbDoc& doc, const QString& path)
-{
+bool LoadInput(CZbDoc& doc, const QString& path) {
     if (path.isEmpty()) return true;
     QString error;
     if (doc.Load(path, &error)) {
@@ -27,8 +25,7 @@ bool LoadInput(CZbDoc& doc, const QString& path)
 }
 
 // lineatix --save OUT.cod [IN.cod]
-int SaveCommand(const QStringList& arguments)
-{
+int SaveCommand(const QStringList& arguments) {
     if (arguments.size() < 2 || arguments.size() > 3) return -1;
     CZbApp app;
     CZbDoc doc(&app);
@@ -47,16 +44,14 @@ const BatchCommand kCommands[] = {
 
 } // namespace
 
-const BatchCommand* FindBatchCommand(const QStringList& arguments)
-{
+const BatchCommand* FindBatchCommand(const QStringList& arguments) {
     if (arguments.isEmpty()) return nullptr;
     for (const BatchCommand& command : kCommands)
         if (arguments.first() == QLatin1String(command.option)) return &command;
     return nullptr;
 }
 
-int RunBatch(const BatchCommand& command, const QStringList& arguments)
-{
+int RunBatch(const BatchCommand& command, const QStringList& arguments) {
     const int status = command.run(arguments);
     if (status < 0) {
         PrintError(QStringLiteral("Usage: %1").arg(QLatin1String(command.usage)));

@@ -6,8 +6,8 @@
 //   lineatix --save OUT.cod [IN.cod]
 // Each command reads its own arguments (those after the program name).
 struct BatchCommand {
-    const char* option;                      // "--save"
-    const char* usage;                       // shown on a usage error
+    const char* option;                       // "--save"
+    const char* usage;                        // shown on a usage error
     int (*run)(const QStringList& arguments); // exit status
 };
 

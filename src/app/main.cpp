@@ -3,10 +3,10 @@
 #include "app/application.h"
 #include "app/batch.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QStringList arguments;
-    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
 
     if (const BatchCommand* command = FindBatchCommand(arguments)) {
         // Batch commands open no window: they work without a display.

@@ -12,8 +12,7 @@ const char16_t kHighControls[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98..9F
 };
 
-char EncodeOne(char16_t c)
-{
+char EncodeOne(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
     for (int i = 0; i < 32; ++i)
         if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
@@ -22,16 +21,15 @@ char EncodeOne(char16_t c)
 
 } // namespace
 
-QByteArray ToWindows1252(const QString& text)
-{
+QByteArray ToWindows1252(const QString& text) {
     QByteArray bytes;
     bytes.reserve(text.size());
-    for (QChar c : text) bytes.append(EncodeOne(c.unicode()));
+    for (QChar c : text)
+        bytes.append(EncodeOne(c.unicode()));
     return bytes;
 }
 
-QString FromWindows1252(const QByteArray& bytes)
-{
+QString FromWindows1252(const QByteArray& bytes) {
     QString text;
     text.reserve(bytes.size());
     for (char byte : bytes) {

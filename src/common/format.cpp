@@ -3,32 +3,38 @@
 #include <cstdio>
 #include <string>
 
-long long FormatArg::toInteger() const
-{
+long long FormatArg::toInteger() const {
     switch (m_kind) {
-    case Integer: return m_integer;
-    case Real: return static_cast<long long>(m_real);
-    case Text: return m_text.toLongLong();
+    case Integer:
+        return m_integer;
+    case Real:
+        return static_cast<long long>(m_real);
+    case Text:
+        return m_text.toLongLong();
     }
     return 0;
 }
 
-double FormatArg::toReal() const
-{
+double FormatArg::toReal() const {
     switch (m_kind) {
-    case Integer: return static_cast<double>(m_integer);
-    case Real: return m_real;
-    case Text: return m_text.toDouble();
+    case Integer:
+        return static_cast<double>(m_integer);
+    case Real:
+        return m_real;
+    case Text:
+        return m_text.toDouble();
     }
     return 0;
 }
 
-QString FormatArg::toText() const
-{
+QString FormatArg::toText() const {
     switch (m_kind) {
-    case Integer: return QString::number(m_integer);
-    case Real: return QString::number(m_real);
-    case Text: return m_text;
+    case Integer:
+        return QString::number(m_integer);
+    case Real:
+        return QString::number(m_real);
+    case Text:
+        return m_text;
     }
     return QString();
 }
@@ -36,17 +42,18 @@ QString FormatArg::toText() const
 namespace {
 
 // Pads a two-digit exponent to three digits: "1.5e+01" becomes "1.5e+001".
-std::string WidenExponent(const std::string& number)
-{
+std::string WidenExponent(const std::string& number) {
     std::size_t e = number.find_first_of("eE");
     if (e == std::string::npos || e + 1 >= number.size()) return number;
     std::size_t digits = e + 1;
     if (number[digits] == '+' || number[digits] == '-') ++digits;
     std::size_t end = digits;
-    while (end < number.size() && number[end] >= '0' && number[end] <= '9') ++end;
+    while (end < number.size() && number[end] >= '0' && number[end] <= '9')
+        ++end;
     std::size_t count = end - digits;
     if (count >= 3) return number;
-    std::string widened = number.substr(0, digits) + std::string(3 - count, '0') + number.substr(digits);
+    std::string widened =
+        number.substr(0, digits) + std::string(3 - count, '0') + number.substr(digits);
     // Keep the requested field width: eat leading padding where there is some.
     std::size_t extra = widened.size() - number.size();
     while (extra > 0 && !widened.empty() && widened[0] == ' ') {
@@ -56,8 +63,7 @@ std::string WidenExponent(const std::string& number)
     return widened;
 }
 
-QString PadText(const QString& text, bool leftAlign, int width)
-{
+QString PadText(const QString& text, bool leftAlign, int width) {
     if (text.size() >= width) return text;
     QString padding(width - text.size(), QLatin1Char(' '));
     return leftAlign ? text + padding : padding + text;
@@ -65,15 +71,15 @@ QString PadText(const QString& text, bool leftAlign, int width)
 
 } // namespace
 
-QString FormatPrintf(const char* format, std::initializer_list<FormatArg> args)
-{
+QString FormatPrintf(const char* format, std::initializer_list<FormatArg> args) {
     QString out;
     const FormatArg* arg = args.begin();
     const char* p = format;
     while (*p) {
         if (*p != '%') {
             const char* start = p;
-            while (*p && *p != '%') ++p;
+            while (*p && *p != '%')
+                ++p;
             out += QString::fromUtf8(start, static_cast<int>(p - start));
             continue;
         }

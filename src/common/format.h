@@ -6,7 +6,7 @@
 // One argument of Sprintf, whatever its C++ type. Numbers convert to what the
 // conversion asks for, so a mismatched argument never reads garbage.
 class FormatArg {
-public:
+  public:
     FormatArg(int value) : m_kind(Integer), m_integer(value) {}
     FormatArg(short value) : m_kind(Integer), m_integer(value) {}
     FormatArg(long value) : m_kind(Integer), m_integer(value) {}
@@ -23,7 +23,7 @@ public:
     double toReal() const;
     QString toText() const;
 
-private:
+  private:
     enum Kind { Integer, Real, Text };
     Kind m_kind;
     long long m_integer = 0;
@@ -37,7 +37,6 @@ private:
 // width, precision and the conversions d i u x X o c s f F e E g G and %%.
 QString FormatPrintf(const char* format, std::initializer_list<FormatArg> args);
 
-template <class... Args> QString Sprintf(const char* format, const Args&... args)
-{
+template <class... Args> QString Sprintf(const char* format, const Args&... args) {
     return FormatPrintf(format, {FormatArg(args)...});
 }

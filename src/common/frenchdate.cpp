@@ -5,18 +5,17 @@
 namespace {
 
 // Indexed by QDate::dayOfWeek() - 1 (Monday first).
-const char* const kDayNames[7] = {"lundi", "mardi", "mercredi", "jeudi",
+const char* const kDayNames[7] = {"lundi",    "mardi",  "mercredi", "jeudi",
                                   "vendredi", "samedi", "dimanche"};
 
 // Indexed by QDate::month() - 1.
-const char* const kMonthNames[12] = {"janvier", "février", "mars",      "avril",
-                                     "mai",     "juin",    "juillet",   "août",
+const char* const kMonthNames[12] = {"janvier",   "février", "mars",     "avril",
+                                     "mai",       "juin",    "juillet",  "août",
                                      "septembre", "octobre", "novembre", "décembre"};
 
 } // namespace
 
-QString FrenchDateTime(const QDateTime& when)
-{
+QString FrenchDateTime(const QDateTime& when) {
     const QDate date = when.date();
     const QTime time = when.time();
     if (!date.isValid() || !time.isValid()) return QString();
@@ -25,4 +24,6 @@ QString FrenchDateTime(const QDateTime& when)
                    time.second());
 }
 
-QString FrenchDateTimeNow() { return FrenchDateTime(QDateTime::currentDateTime()); }
+QString FrenchDateTimeNow() {
+    return FrenchDateTime(QDateTime::currentDateTime());
+}

@@ -10,14 +10,15 @@ constexpr float kNoValue = 1e10f;
 // The open lower bound of the zoom window.
 constexpr float kNoValueLow = -1e10f;
 
-inline bool IsNoValue(float value)
-{
+inline bool IsNoValue(float value) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return bits == 0x501502F9u;
 }
 
-inline bool IsNoValue(double value) { return value == static_cast<double>(kNoValue); }
+inline bool IsNoValue(double value) {
+    return value == static_cast<double>(kNoValue);
+}
 
 // Channel bits of the channel mask, the display selection and the dialogs.
 enum ChannelBit : short {

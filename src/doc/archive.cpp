@@ -11,42 +11,38 @@ constexpr std::uint16_t kWidePrefix = 0xFFFF;
 constexpr std::uint16_t kUnicodeMarker = 0xFFFE;
 } // namespace
 
-void ArchiveWriter::Raw(const void* data, int size)
-{
+void ArchiveWriter::Raw(const void* data, int size) {
     m_bytes.append(static_cast<const char*>(data), size);
 }
 
-void ArchiveWriter::Int16(std::int16_t value) { UInt16(static_cast<std::uint16_t>(value)); }
+void ArchiveWriter::Int16(std::int16_t value) {
+    UInt16(static_cast<std::uint16_t>(value));
+}
 
-void ArchiveWriter::UInt16(std::uint16_t value)
-{
+void ArchiveWriter::UInt16(std::uint16_t value) {
     const std::uint16_t le = qToLittleEndian(value);
     Raw(&le, sizeof le);
 }
 
-void ArchiveWriter::UInt32(std::uint32_t value)
-{
+void ArchiveWriter::UInt32(std::uint32_t value) {
     const std::uint32_t le = qToLittleEndian(value);
     Raw(&le, sizeof le);
 }
 
-void ArchiveWriter::Float(float value)
-{
+void ArchiveWriter::Float(float value) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     UInt32(bits);
 }
 
-void ArchiveWriter::Double(double value)
-{
+void ArchiveWriter::Double(double value) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const std::uint64_t le = qToLittleEndian(bits);
     Raw(&le, sizeof le);
 }
 
-void ArchiveWriter::String(const QString& value)
-{
+void ArchiveWriter::String(const QString& value) {
     const QByteArray bytes = ToWindows1252(value);
     const auto length = static_cast<std::uint32_t>(bytes.size());
     if (length < kLongPrefix) {
@@ -64,8 +60,7 @@ void ArchiveWriter::String(const QString& value)
     Raw(bytes.constData(), static_cast<int>(bytes.size()));
 }
 
-bool ArchiveReader::Take(void* out, qsizetype size)
-{
+bool ArchiveReader::Take(void* out, qsizetype size) {
     if (!m_ok || size < 0 || m_bytes.size() - m_position < size) {
         m_ok = false;
         std::memset(out, 0, static_cast<std::size_t>(size > 0 ? size : 0));
@@ -76,32 +71,30 @@ bool ArchiveReader::Take(void* out, qsizetype size)
     return true;
 }
 
-std::int16_t ArchiveReader::Int16() { return static_cast<std::int16_t>(UInt16()); }
+std::int16_t ArchiveReader::Int16() {
+    return static_cast<std::int16_t>(UInt16());
+}
 
-std::uint16_t ArchiveReader::UInt16()
-{
+std::uint16_t ArchiveReader::UInt16() {
     std::uint16_t le = 0;
     Take(&le, sizeof le);
     return qFromLittleEndian(le);
 }
 
-std::uint32_t ArchiveReader::UInt32()
-{
+std::uint32_t ArchiveReader::UInt32() {
     std::uint32_t le = 0;
     Take(&le, sizeof le);
     return qFromLittleEndian(le);
 }
 
-float ArchiveReader::Float()
-{
+float ArchiveReader::Float() {
     const std::uint32_t bits = UInt32();
     float value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
 }
 
-double ArchiveReader::Double()
-{
+double ArchiveReader::Double() {
     std::uint64_t le = 0;
     Take(&le, sizeof le);
     const std::uint64_t bits = qFromLittleEndian(le);
@@ -110,8 +103,7 @@ double ArchiveReader::Double()
     return value;
 }
 
-std::uint32_t ArchiveReader::Length()
-{
+std::uint32_t ArchiveReader::Length() {
     std::uint8_t small = 0;
     Take(&small, 1);
     if (small != kLongPrefix) return small;
@@ -121,8 +113,7 @@ std::uint32_t ArchiveReader::Length()
     return UInt32();
 }
 
-QString ArchiveReader::String()
-{
+QString ArchiveReader::String() {
     std::uint32_t length = Length();
     bool wide = false;
     if (length == kUnicodeMarker && m_ok) {

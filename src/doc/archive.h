@@ -6,7 +6,7 @@
 
 // Little-endian binary writer for the .cod layout.
 class ArchiveWriter {
-public:
+  public:
     void Int16(std::int16_t value);
     void UInt16(std::uint16_t value);
     void UInt32(std::uint32_t value);
@@ -19,14 +19,14 @@ public:
 
     const QByteArray& Bytes() const { return m_bytes; }
 
-private:
+  private:
     QByteArray m_bytes;
 };
 
 // Little-endian reader over a whole file held in memory. Reading past the end
 // sets a sticky failure and yields zeros, so a caller checks Ok() once.
 class ArchiveReader {
-public:
+  public:
     explicit ArchiveReader(const QByteArray& bytes) : m_bytes(bytes) {}
 
     std::int16_t Int16();
@@ -41,7 +41,7 @@ public:
     bool Ok() const { return m_ok; }
     bool AtEnd() const { return m_position >= m_bytes.size(); }
 
-private:
+  private:
     bool Take(void* out, qsizetype size);
     std::uint32_t Length(); // a string length prefix
 

@@ -8,9 +8,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <vector>
 
+#include "common/atomicfile.h"
 #include "common/novalue.h"
 #include "doc/archive.h"
 #include "doc/zbapp.h"
@@ -44,9 +44,9 @@ struct CodContents {
     CRegressionSet regressions;
 };
 
-void WriteSlot(ArchiveWriter& out, const CRegressionSet& set, int s)
-{
-    for (double coefficient : set.m_dCoef[s]) out.Double(coefficient);
+void WriteSlot(ArchiveWriter& out, const CRegressionSet& set, int s) {
+    for (double coefficient : set.m_dCoef[s])
+        out.Double(coefficient);
     // The ninth double is the next slot's a0; after the last slot, the bytes of
     // slot 0's first point. Readers skip it.
     if (s + 1 < CRegressionSet::kSlots) {
@@ -69,9 +69,9 @@ void WriteSlot(ArchiveWriter& out, const CRegressionSet& set, int s)
     out.Int16(static_cast<std::int16_t>(set.m_bDraw[s]));
 }
 
-void ReadSlot(ArchiveReader& in, CRegressionSet& set, int s)
-{
-    for (double& coefficient : set.m_dCoef[s]) coefficient = in.Double();
+void ReadSlot(ArchiveReader& in, CRegressionSet& set, int s) {
+    for (double& coefficient : set.m_dCoef[s])
+        coefficient = in.Double();
     in.Double(); // the ninth value
     for (int k = 0; k < 2; ++k) {
         set.m_fPoint1[s][k] = in.Float();
@@ -87,8 +87,7 @@ void ReadSlot(ArchiveReader& in, CRegressionSet& set, int s)
     set.m_bDraw[s] = in.Int16();
 }
 
-bool Parse(const QByteArray& bytes, CodContents* c)
-{
+bool Parse(const QByteArray& bytes, CodContents* c) {
     ArchiveReader in(bytes);
     c->code = in.String();
     c->capacity = in.Int16();
@@ -112,20 +111,24 @@ bool Parse(const QByteArray& bytes, CodContents* c)
     if (!in.Ok()) return false;
     // Check the size before reserving memory for the samples.
     c->samples.resize(static_cast<std::size_t>(c->rows) * CZbDoc::kColumns);
-    for (float& cell : c->samples) cell = in.Float();
+    for (float& cell : c->samples)
+        cell = in.Float();
     const std::int16_t legendCount = in.Int16();
     if (!in.Ok() || legendCount < 0) return false;
-    for (int i = 0; i < legendCount && in.Ok(); ++i) c->legend.append(in.String());
+    for (int i = 0; i < legendCount && in.Ok(); ++i)
+        c->legend.append(in.String());
     c->legendX = in.Float();
     c->legendY = in.Float();
-    for (int s = 0; s < CRegressionSet::kSlots; ++s) ReadSlot(in, c->regressions, s);
-    for (int i = 0; i < kReservedShorts; ++i) in.Int16();
-    for (int i = 0; i < kReservedWords; ++i) in.UInt32();
+    for (int s = 0; s < CRegressionSet::kSlots; ++s)
+        ReadSlot(in, c->regressions, s);
+    for (int i = 0; i < kReservedShorts; ++i)
+        in.Int16();
+    for (int i = 0; i < kReservedWords; ++i)
+        in.UInt32();
     return in.Ok();
 }
 
-void CopySlots(const CRegressionSet& from, CRegressionSet* to)
-{
+void CopySlots(const CRegressionSet& from, CRegressionSet* to) {
     // The selected slot and the tolerance are not part of the file.
     const std::int32_t slot = to->m_nSlot;
     const float tolerance = to->m_fTolerance;
@@ -136,8 +139,7 @@ void CopySlots(const CRegressionSet& from, CRegressionSet* to)
 
 } // namespace
 
-bool CZbDoc::Load(const QString& path, QString* error)
-{
+bool CZbDoc::Load(const QString& path, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error) *error = QStringLiteral("Impossible d'ouvrir le fichier %1.").arg(path);
@@ -175,8 +177,7 @@ bool CZbDoc::Load(const QString& path, QString* error)
     return true;
 }
 
-bool CZbDoc::Save(const QString& path, QString* error) const
-{
+bool CZbDoc::Save(const QString& path, QString* error) const {
     ArchiveWriter out;
     out.String(m_strCode);
     out.Int16(m_nCapacity);
@@ -194,18 +195,21 @@ bool CZbDoc::Save(const QString& path, QString* error) const
         out.Float(m_fSpace[k]);
     }
     for (int r = 0; r < rows; ++r)
-        for (int col = 0; col < kColumns; ++col) out.Float(m_fT[r][col]);
+        for (int col = 0; col < kColumns; ++col)
+            out.Float(m_fT[r][col]);
     out.Int16(static_cast<std::int16_t>(m_astrLegend.size()));
-    for (const QString& line : m_astrLegend) out.String(line);
+    for (const QString& line : m_astrLegend)
+        out.String(line);
     out.Float(m_fLegendX);
     out.Float(m_fLegendY);
-    for (int s = 0; s < CRegressionSet::kSlots; ++s) WriteSlot(out, *m_pRegressions, s);
-    for (int i = 0; i < kReservedShorts; ++i) out.Int16(kReservedShortValue);
-    for (int i = 0; i < kReservedWords; ++i) out.UInt32(0);
+    for (int s = 0; s < CRegressionSet::kSlots; ++s)
+        WriteSlot(out, *m_pRegressions, s);
+    for (int i = 0; i < kReservedShorts; ++i)
+        out.Int16(kReservedShortValue);
+    for (int i = 0; i < kReservedWords; ++i)
+        out.UInt32(0);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(out.Bytes()) != out.Bytes().size() || !file.commit()) {
+    if (!WriteFileAtomically(path, out.Bytes())) {
         if (error)
             *error = QStringLiteral("Impossible d'enregistrer le fichier %1.")
                          .arg(QFileInfo(path).fileName());

@@ -9,22 +9,21 @@ class CZbDoc;
 // Mouse and reference-point state shared by the view, the status bar and the
 // graph drawing. One per program; passed explicitly to whoever needs it.
 class CZbApp {
-public:
-    float m_fMouseX = 0;           // mouse position in shown graph units
+  public:
+    float m_fMouseX = 0; // mouse position in shown graph units
     float m_fMouseY = 0;
-    float m_fRefX = kNoValue;      // reference point in shown units; 1e10 = none
+    float m_fRefX = kNoValue; // reference point in shown units; 1e10 = none
     float m_fRefY = kNoValue;
-    std::int16_t m_nMarkX = 0;     // pixel of the last clicked or key-selected point
+    std::int16_t m_nMarkX = 0; // pixel of the last clicked or key-selected point
     std::int16_t m_nMarkY = 0;
-    std::int16_t m_nMouseX = 0;    // mouse position in client pixels
+    std::int16_t m_nMouseX = 0; // mouse position in client pixels
     std::int16_t m_nMouseY = 0;
     std::int16_t m_nRefPixelX = 0; // reference pixel of the image readout; (0, 0) = none
     std::int16_t m_nRefPixelY = 0;
-    CZbDoc* m_pDoc = nullptr;      // the single document
+    CZbDoc* m_pDoc = nullptr; // the single document
 
     bool HasReference() const { return !(IsNoValue(m_fRefX) && IsNoValue(m_fRefY)); }
-    void ClearReference()
-    {
+    void ClearReference() {
         m_fRefX = kNoValue;
         m_fRefY = kNoValue;
     }

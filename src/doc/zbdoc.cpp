@@ -10,9 +10,9 @@ namespace {
 
 // Default colours of renderings 1..8 (0x00BBGGRR).
 constexpr COLORREF kDefaultBar[CZbDoc::kRenderings] = {0x000040, 0xFF0000, 0xFFFF00, 0x0000FF,
-                                                        0x0000FF, 0x404040, 0x808080, 0x000000};
+                                                       0x0000FF, 0x404040, 0x808080, 0x000000};
 constexpr COLORREF kDefaultSpace[CZbDoc::kRenderings] = {0xFFFF40, 0x00FF00, 0x00FFFF, 0xFFFFFF,
-                                                          0x000000, 0xC0C0C0, 0xC0C0C0, 0xFFFFFF};
+                                                         0x000000, 0xC0C0C0, 0xC0C0C0, 0xFFFFFF};
 
 // The image a new document shows: white, the size of a video frame.
 constexpr int kBlankImageWidth = 768;
@@ -21,8 +21,7 @@ constexpr int kBlankImageBits = 24;
 
 } // namespace
 
-CZbDoc::CZbDoc(CZbApp* app) : m_pApp(app)
-{
+CZbDoc::CZbDoc(CZbApp* app) : m_pApp(app) {
     if (m_pApp) m_pApp->m_pDoc = this;
     m_fT.reset(new float[kCapacity][kColumns]);
     ClearSamples();
@@ -40,14 +39,12 @@ CZbDoc::CZbDoc(CZbApp* app) : m_pApp(app)
     m_nImageBits = kBlankImageBits;
 }
 
-CZbDoc::~CZbDoc()
-{
+CZbDoc::~CZbDoc() {
     if (m_pImage) m_pImage->Free();
     if (m_pApp && m_pApp->m_pDoc == this) m_pApp->m_pDoc = nullptr;
 }
 
-void CZbDoc::SetCodeDefaults()
-{
+void CZbDoc::SetCodeDefaults() {
     m_fCoef = 1.1f;
     m_fBar[0] = m_fSpace[0] = 0.6f;
     for (int k = 1; k < kRenderings; ++k) {
@@ -59,21 +56,28 @@ void CZbDoc::SetCodeDefaults()
     m_strCode = QStringLiteral("5410673004208");
 }
 
-void CZbDoc::ClearSamples()
-{
+void CZbDoc::ClearSamples() {
     for (int r = 0; r < kCapacity; ++r)
-        for (int c = 0; c < kColumns; ++c) m_fT[r][c] = kNoValue;
+        for (int c = 0; c < kColumns; ++c)
+            m_fT[r][c] = kNoValue;
 }
 
-void CZbDoc::GetChannelColumns(std::int16_t channel, std::int16_t* xCol, std::int16_t* yCol) const
-{
+void CZbDoc::GetChannelColumns(std::int16_t channel, std::int16_t* xCol, std::int16_t* yCol) const {
     // The first stored channel takes columns 0-1, the second 2-3; edges are in 4-5.
     int before = 0; // channels below this one that hold data
     switch (channel) {
-    case kChannelCh1: before = 0; break;
-    case kChannelCh2: before = m_nChannels & kChannelCh1; break;
-    case kChannelRef1: before = m_nChannels & (kChannelCh1 | kChannelCh2); break;
-    case kChannelRef2: before = m_nChannels & (kChannelCh1 | kChannelCh2 | kChannelRef1); break;
+    case kChannelCh1:
+        before = 0;
+        break;
+    case kChannelCh2:
+        before = m_nChannels & kChannelCh1;
+        break;
+    case kChannelRef1:
+        before = m_nChannels & (kChannelCh1 | kChannelCh2);
+        break;
+    case kChannelRef2:
+        before = m_nChannels & (kChannelCh1 | kChannelCh2 | kChannelRef1);
+        break;
     case kChannelMath:
         before = m_nChannels & (kChannelCh1 | kChannelCh2 | kChannelRef1 | kChannelRef2);
         break;
@@ -86,24 +90,21 @@ void CZbDoc::GetChannelColumns(std::int16_t channel, std::int16_t* xCol, std::in
     *yCol = before ? 3 : 1;
 }
 
-void CZbDoc::ResetZoom()
-{
+void CZbDoc::ResetZoom() {
     m_fZoomX1 = kNoValueLow;
     m_fZoomX2 = kNoValue;
     m_fZoomY1 = kNoValueLow;
     m_fZoomY2 = kNoValue;
 }
 
-void CZbDoc::SetZoom(float xa, float ya, float xb, float yb)
-{
+void CZbDoc::SetZoom(float xa, float ya, float xb, float yb) {
     m_fZoomX1 = std::min(xa, xb);
     m_fZoomX2 = std::max(xa, xb);
     m_fZoomY1 = std::min(ya, yb);
     m_fZoomY2 = std::max(ya, yb);
 }
 
-QString CZbDoc::ReadCaptureText()
-{
+QString CZbDoc::ReadCaptureText() {
     // The text keeps at most 999 bytes; the count records the whole file.
     constexpr int kMaxText = 999;
     QFile file(m_strCapturePath);
@@ -117,13 +118,12 @@ QString CZbDoc::ReadCaptureText()
     return QString::fromLatin1(text);
 }
 
-QString CZbDoc::Title() const
-{
+QString CZbDoc::Title() const {
     QString name = m_strFileName;
     name.chop(4); // the extension
-    const qsizetype separator = std::max(name.lastIndexOf(QLatin1Char('\\')),
-                                         std::max(name.lastIndexOf(QLatin1Char(':')),
-                                                  name.lastIndexOf(QLatin1Char('/'))));
+    const qsizetype separator =
+        std::max(name.lastIndexOf(QLatin1Char('\\')),
+                 std::max(name.lastIndexOf(QLatin1Char(':')), name.lastIndexOf(QLatin1Char('/'))));
     if (separator > 0) name = name.mid(separator + 1);
     name = name.toLower();
     if (!name.isEmpty()) name[0] = name[0].toUpper();

@@ -16,7 +16,7 @@ class CZbApp;
 // table, the display selection, the legend, the zoom window, the regression
 // state, the image and the serial-port choices.
 class CZbDoc {
-public:
+  public:
     static constexpr int kCapacity = 5000; // rows of the sample table
     static constexpr int kColumns = 6;     // three (x, y) pairs: channel 1, channel 2, edges
     static constexpr int kRenderings = 8;

@@ -2,17 +2,16 @@
 
 #include "common/novalue.h"
 
-CRegressionSet::CRegressionSet()
-{
+CRegressionSet::CRegressionSet() {
     Reset();
     m_nSlot = 0;
     m_fTolerance = 0.02f;
 }
 
-void CRegressionSet::Reset()
-{
+void CRegressionSet::Reset() {
     for (int s = 0; s < kSlots; ++s) {
-        for (double& coefficient : m_dCoef[s]) coefficient = kNoValue;
+        for (double& coefficient : m_dCoef[s])
+            coefficient = kNoValue;
         for (int k = 0; k < 2; ++k) {
             m_fPoint1[s][k] = kNoValue;
             m_fPoint2[s][k] = kNoValue;

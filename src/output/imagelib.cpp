@@ -7,22 +7,25 @@ namespace {
 
 // Bits per pixel as the file stores them (the in-memory depth of an RGB image
 // is 32 whatever the file held).
-int FileBits(QImage::Format format)
-{
+int FileBits(QImage::Format format) {
     switch (format) {
     case QImage::Format_Mono:
-    case QImage::Format_MonoLSB: return 1;
+    case QImage::Format_MonoLSB:
+        return 1;
     case QImage::Format_Grayscale8:
     case QImage::Format_Indexed8:
-    case QImage::Format_Alpha8: return 8;
-    case QImage::Format_Grayscale16: return 16;
-    case QImage::Format_Invalid: return 0;
-    default: return 24;
+    case QImage::Format_Alpha8:
+        return 8;
+    case QImage::Format_Grayscale16:
+        return 16;
+    case QImage::Format_Invalid:
+        return 0;
+    default:
+        return 24;
     }
 }
 
-int ReadInfo(const QString& path, const char* format, ImageInfo* info)
-{
+int ReadInfo(const QString& path, const char* format, ImageInfo* info) {
     QImageReader reader(path, format);
     if (!reader.canRead()) return 1;
     const QSize size = reader.size();
@@ -33,8 +36,7 @@ int ReadInfo(const QString& path, const char* format, ImageInfo* info)
     return 0;
 }
 
-QImage::Format FormatForBits(int bits)
-{
+QImage::Format FormatForBits(int bits) {
     if (bits == 1) return QImage::Format_Mono;
     if (bits == 8) return QImage::Format_Grayscale8;
     return QImage::Format_RGB888;
@@ -42,8 +44,7 @@ QImage::Format FormatForBits(int bits)
 
 } // namespace
 
-int CImage::Allocate(int width, int height, int bitsPerPixel)
-{
+int CImage::Allocate(int width, int height, int bitsPerPixel) {
     if (width <= 0 || height <= 0) return 1;
     QImage image(width, height, FormatForBits(bitsPerPixel));
     if (image.isNull()) return 1;
@@ -56,14 +57,12 @@ int CImage::Allocate(int width, int height, int bitsPerPixel)
     return 0;
 }
 
-void CImage::Free()
-{
+void CImage::Free() {
     m_image = QImage();
     m_nBits = 0;
 }
 
-void CImage::Fill(int level)
-{
+void CImage::Fill(int level) {
     if (m_image.isNull()) return;
     if (m_nBits == 1)
         m_image.fill(level > 127 ? 1 : 0);
@@ -71,16 +70,23 @@ void CImage::Fill(int level)
         m_image.fill(QColor(level, level, level));
 }
 
-int CImage::ReadTiffInfo(const QString& path, ImageInfo* info) { return ReadInfo(path, "tiff", info); }
+int CImage::ReadTiffInfo(const QString& path, ImageInfo* info) {
+    return ReadInfo(path, "tiff", info);
+}
 
-int CImage::ReadJpegInfo(const QString& path, ImageInfo* info) { return ReadInfo(path, "jpeg", info); }
+int CImage::ReadJpegInfo(const QString& path, ImageInfo* info) {
+    return ReadInfo(path, "jpeg", info);
+}
 
-int CImage::LoadTiff(const QString& path) { return Load(path, "tiff"); }
+int CImage::LoadTiff(const QString& path) {
+    return Load(path, "tiff");
+}
 
-int CImage::LoadJpeg(const QString& path) { return Load(path, "jpeg"); }
+int CImage::LoadJpeg(const QString& path) {
+    return Load(path, "jpeg");
+}
 
-int CImage::Load(const QString& path, const char* format)
-{
+int CImage::Load(const QString& path, const char* format) {
     QImageReader reader(path, format);
     const int bits = FileBits(reader.imageFormat());
     QImage image = reader.read();
@@ -90,17 +96,16 @@ int CImage::Load(const QString& path, const char* format)
     return 0;
 }
 
-void CImage::Draw(QPainter& painter, int x, int y) const
-{
+void CImage::Draw(QPainter& painter, int x, int y) const {
     if (!m_image.isNull()) painter.drawImage(QPoint(x, y), m_image);
 }
 
-std::uint32_t CImage::Pixel(int x, int y) const
-{
+std::uint32_t CImage::Pixel(int x, int y) const {
     if (m_image.isNull() || !m_image.valid(x, y)) return 0;
     const QRgb rgb = m_image.pixel(x, y);
     if (m_nBits == 24)
-        return static_cast<std::uint32_t>(qRed(rgb)) | (static_cast<std::uint32_t>(qGreen(rgb)) << 8) |
+        return static_cast<std::uint32_t>(qRed(rgb)) |
+               (static_cast<std::uint32_t>(qGreen(rgb)) << 8) |
                (static_cast<std::uint32_t>(qBlue(rgb)) << 16);
     return static_cast<std::uint32_t>(qGray(rgb));
 }

@@ -17,7 +17,7 @@ struct ImageInfo {
 // from TIFF or JPEG files, drawn and probed pixel by pixel. Operations that can
 // fail return 0 on success, as the rest of the program expects.
 class CImage {
-public:
+  public:
     // A buffer of width x height pixels; 24 bits give RGB, 8 bits grey levels,
     // 1 bit black and white. Returns 0 on success.
     int Allocate(int width, int height, int bitsPerPixel);
@@ -44,7 +44,7 @@ public:
     bool IsNull() const { return m_image.isNull(); }
     const QImage& Image() const { return m_image; }
 
-private:
+  private:
     int Load(const QString& path, const char* format);
 
     QImage m_image;

@@ -3,8 +3,7 @@
 #include <QProcess>
 
 ProcessResult RunProgram(const QString& program, const QStringList& arguments,
-                         const QString& workingDirectory, int timeoutMs)
-{
+                         const QString& workingDirectory, int timeoutMs) {
     ProcessResult result;
     QProcess process;
     if (!workingDirectory.isEmpty()) process.setWorkingDirectory(workingDirectory);
@@ -20,7 +19,6 @@ ProcessResult RunProgram(const QString& program, const QStringList& arguments,
     return result;
 }
 
-ProcessResult RunLineatix(const QStringList& arguments, const QString& workingDirectory)
-{
+ProcessResult RunLineatix(const QStringList& arguments, const QString& workingDirectory) {
     return RunProgram(qEnvironmentVariable("LINEATIX_EXE"), arguments, workingDirectory);
 }

@@ -12,7 +12,8 @@ struct ProcessResult {
 };
 
 // Runs the built lineatix (path from LINEATIX_EXE) with the arguments.
-ProcessResult RunLineatix(const QStringList& arguments, const QString& workingDirectory = QString());
+ProcessResult RunLineatix(const QStringList& arguments,
+                          const QString& workingDirectory = QString());
 
 // Runs any program; exitCode is -1 when it could not start.
 ProcessResult RunProgram(const QString& program, const QStringList& arguments,
