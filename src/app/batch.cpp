@@ -3,36 +3,36 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "app/batchcommands.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
-namespace {
-
-void PrintError(const QString& message) {
+void PrintBatchError(const QString& message) {
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
-// Loads IN.cod into the document when one is given; reports failures.
-bool LoadInput(CZbDoc& doc, const QString& path) {
+bool LoadBatchInput(CZbDoc& doc, const QString& path) {
     if (path.isEmpty()) return true;
     QString error;
     if (doc.Load(path, &error)) {
         doc.m_strFileName = path;
         return true;
     }
-    PrintError(error);
+    PrintBatchError(error);
     return false;
 }
+
+namespace {
 
 // lineatix --save OUT.cod [IN.cod]
 int SaveCommand(const QStringList& arguments) {
     if (arguments.size() < 2 || arguments.size() > 3) return -1;
     CZbApp app;
     CZbDoc doc(&app);
-    if (!LoadInput(doc, arguments.value(2))) return 1;
+    if (!LoadBatchInput(doc, arguments.value(2))) return 1;
     QString error;
     if (!doc.Save(arguments.at(1), &error)) {
-        PrintError(error);
+        PrintBatchError(error);
         return 1;
     }
     return 0;
@@ -40,6 +40,8 @@ int SaveCommand(const QStringList& arguments) {
 
 const BatchCommand kCommands[] = {
     {"--save", "lineatix --save OUT.cod [IN.cod]", SaveCommand},
+    {"--print-pdf", "lineatix --print-pdf OUT.pdf [IN.cod]", PrintPdfCommand},
+    {"--render-png", "lineatix --render-png OUT.png [--size WxH] [IN.cod]", RenderPngCommand},
 };
 
 } // namespace
@@ -54,7 +56,7 @@ const BatchCommand* FindBatchCommand(const QStringList& arguments) {
 int RunBatch(const BatchCommand& command, const QStringList& arguments) {
     const int status = command.run(arguments);
     if (status < 0) {
-        PrintError(QStringLiteral("Usage: %1").arg(QLatin1String(command.usage)));
+        PrintBatchError(QStringLiteral("Usage: %1").arg(QLatin1String(command.usage)));
         return 1;
     }
     return status;

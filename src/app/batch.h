@@ -15,6 +15,12 @@ struct BatchCommand {
 // arguments ask for the window.
 const BatchCommand* FindBatchCommand(const QStringList& arguments);
 
+// For the commands: a message on standard error, and IN.cod (when the path is
+// not empty) loaded into the document with its failure reported.
+class CZbDoc;
+void PrintBatchError(const QString& message);
+bool LoadBatchInput(CZbDoc& doc, const QString& path);
+
 // Exit status: 0 success, 1 file or usage error (messages on standard error),
 // other values as each command documents.
 int RunBatch(const BatchCommand& command, const QStringList& arguments);

@@ -90,5 +90,3 @@ bool CCode::FindPattern(std::int16_t value, std::int16_t* digit, char* set) cons
             }
     return found;
 }
-
-void CCode::DrawCodeSheet(QPainter*, CZbDoc*, CZbApp*, bool) {}

@@ -65,7 +65,11 @@ void CPlotter::Circle(float x, float y, float r)
 {
     const int left = ToLogical(x - r), top = ToLogical(y + r);
     const int right = ToLogical(x + r), bottom = ToLogical(y - r);
+    // An outline only, like an arc: the current brush must not fill it.
+    const QBrush brush = m_pDC->brush();
+    m_pDC->setBrush(Qt::NoBrush);
     m_pDC->drawEllipse(QRect(QPoint(left, bottom), QPoint(right, top)).normalized().adjusted(0, 0, -1, -1));
+    m_pDC->setBrush(brush);
 }
 
 void CPlotter::FillRect(float x1, float y1, float x2, float y2)

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QStringList>
+
+// The batch commands, one file each; they return the exit status, or -1 for a
+// usage error.
+int PrintPdfCommand(const QStringList& arguments);  // printpdf.cpp
+int RenderPngCommand(const QStringList& arguments); // renderpng.cpp

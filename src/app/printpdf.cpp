@@ -1,0 +1,29 @@
+// lineatix --print-pdf OUT.pdf [IN.cod]: the printed page as a PDF file.
+
+#include <QPdfWriter>
+
+#include "app/batch.h"
+#include "app/batchcommands.h"
+#include "doc/zbapp.h"
+#include "doc/zbdoc.h"
+#include "output/printpage.h"
+
+int PrintPdfCommand(const QStringList& arguments) {
+    if (arguments.size() < 2 || arguments.size() > 3) return -1;
+    CZbApp app;
+    CZbDoc doc(&app);
+    app.m_pDoc = &doc;
+    if (!LoadBatchInput(doc, arguments.value(2))) return 1;
+    const QString path = arguments.at(1);
+    {
+        QPdfWriter writer(path);
+        writer.setCreator(QStringLiteral("Lineatix"));
+        writer.setTitle(doc.Title());
+        SetUpPrintPage(writer);
+        if (!PrintDocument(writer, doc, app)) {
+            PrintBatchError(QStringLiteral("Impossible d'écrire %1").arg(path));
+            return 1;
+        }
+    }
+    return 0;
+}
