@@ -12,8 +12,7 @@ constexpr double kTwipsPerInch = 1440.0;
 }
 
 float SetScreenMapping(QPainter& painter, QSize client, float left, float bottom, float right,
-                       float top)
-{
+                       float top) {
     const float units = CPlotter::kScreenUnitsPerMm;
     const int originX = static_cast<int>(units * left);
     const int originY = static_cast<int>(units * top);
@@ -24,13 +23,11 @@ float SetScreenMapping(QPainter& painter, QSize client, float left, float bottom
     if (extentX != 0 && extentY != 0)
         scale = std::min(client.width() / std::fabs(double(extentX)),
                          client.height() / std::fabs(double(extentY)));
-    painter.setWorldTransform(
-        QTransform(scale, 0, 0, -scale, -originX * scale, originY * scale));
+    painter.setWorldTransform(QTransform(scale, 0, 0, -scale, -originX * scale, originY * scale));
     return units;
 }
 
-float SetPrintMapping(QPainter& painter, float left, float /*bottom*/, float /*right*/, float top)
-{
+float SetPrintMapping(QPainter& painter, float left, float /*bottom*/, float /*right*/, float top) {
     const float units = CPlotter::kPrintUnitsPerMm;
     const int originX = static_cast<int>(units * left);
     const int originY = static_cast<int>(units * top);

@@ -7,8 +7,7 @@
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
-void DrawDocument(QPainter& painter, CZbDoc& doc, CZbApp& app, bool printing, bool clickFound)
-{
+void DrawDocument(QPainter& painter, CZbDoc& doc, CZbApp& app, bool printing, bool clickFound) {
     if (doc.m_nDisplay == 0)
         CCode::DrawCodeSheet(&painter, &doc, &app, printing);
     else if (doc.m_nDisplay & kChannelImage)
@@ -17,8 +16,7 @@ void DrawDocument(QPainter& painter, CZbDoc& doc, CZbApp& app, bool printing, bo
         DrawGraphPage(painter, doc, app, printing, clickFound);
 }
 
-void DrawImagePage(QPainter& painter, CZbDoc& doc, bool printing)
-{
+void DrawImagePage(QPainter& painter, CZbDoc& doc, bool printing) {
     if (!doc.m_pImage) return;
     painter.save();
     painter.resetTransform();
