@@ -1,17 +1,36 @@
 #include "app/application.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QScreen>
 
+#include "app/mainframe.h"
+#include "app/toolbaricons.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
 int RunApplication(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The recent-file list lives in the user's settings under these names.
+    QApplication::setOrganizationName(QStringLiteral("Lineatix"));
+    QApplication::setApplicationName(QStringLiteral("Lineatix"));
+    QApplication::setWindowIcon(ProgramIcon());
+
     CZbApp app;
     CZbDoc doc(&app);
-    QMainWindow window;
-    window.setWindowTitle(doc.Title() + QStringLiteral(" - Lineatix"));
-    window.showMaximized();
+    CMainFrame frame(doc, app);
+    // Without a window manager "maximised" means nothing: take the screen too.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frame.setGeometry(screen->availableGeometry());
+    frame.showMaximized();
+
+    // A file named on the command line is opened; if it cannot be, the
+    // program ends after saying why. The extension is compared in lower case
+    // but the file is opened by its own name (file names are case-sensitive here).
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (!arguments.isEmpty()) {
+        const QString path = arguments.last();
+        if (path.toLower().endsWith(QStringLiteral(".cod"))) doc.m_strFileName = path.toLower();
+        if (!frame.OpenDocumentFile(path)) return 1;
+    }
     return application.exec();
 }

@@ -81,7 +81,8 @@ void TestViewLogic::findPoint_data() {
     QTest::newRow("exact hit on CH1") << 3 << 2.0f << 2.0f << 0.02f << true << 2 << 1 << 0.0f;
     QTest::newRow("CH1 searched before CH2")
         << 3 << 1.0f << 1.01f << 0.02f << true << 1 << 1 << 0.01f;
-    QTest::newRow("CH2 alone displayed, from columns 2-3") << 2 << 1.0f << 1.01f << 0.02f << true << 0 << 3 << 0.0f;
+    QTest::newRow("CH2 alone displayed, from columns 2-3")
+        << 2 << 1.0f << 1.01f << 0.02f << true << 0 << 3 << 0.0f;
     QTest::newRow("first row within tolerance wins, not the nearest")
         << 1 << 0.5f << 0.5f << 1.0f << true << 0 << 1 << 0.70710677f;
     QTest::newRow("miss reports the smallest distance")
@@ -115,7 +116,7 @@ void TestViewLogic::findPoint() {
     doc.m_fT[0][3] = 1.01f;
     doc.m_fT[1][2] = 5;
     doc.m_fT[1][3] = 5;
-    doc.m_fT[0][4] = doc.m_fT[0][5] = 7;   // an edge
+    doc.m_fT[0][4] = doc.m_fT[0][5] = 7; // an edge
 
     std::int16_t foundRow = -1, xc = -1, yc = -1;
     float t = tolerance;

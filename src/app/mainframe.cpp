@@ -1,0 +1,401 @@
+#include "app/mainframe.h"
+
+#include <QAction>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/aboutdlg.h"
+#include "app/commandtable.h"
+#include "app/toolbaricons.h"
+#include "doc/zbapp.h"
+#include "doc/zbdoc.h"
+#include "output/printpage.h"
+#include "view/ui/zbview.h"
+
+namespace {
+
+const QString kCaption = QStringLiteral("Logiciel Lineatix");
+const QString kWindowTitle = QStringLiteral("Lineatix");
+const QString kFilter = QStringLiteral("Fichiers (*.cod)");
+const QString kRecentKey = QStringLiteral("Recent File List");
+
+// The status bar's own panes.
+constexpr int kCodePaneWidth = 150;
+constexpr int kReadoutPaneWidth = 250;
+// Menus and panes follow the document at this pace, as an idle update would.
+constexpr int kIdleUpdateMs = 200;
+
+// Commands the frame handles itself.
+bool IsFrameCommand(int id) {
+    switch (id) {
+    case kCmdFileNew:
+    case kCmdFileOpen:
+    case kCmdFileSave:
+    case kCmdFileSaveAs:
+    case kCmdPrint:
+    case kCmdPrintPreview:
+    case kCmdPrintSetup:
+    case kCmdRecentFiles:
+    case kCmdExit:
+    case kCmdToolbar:
+    case kCmdStatusBar:
+    case kCmdAbout:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CZbDoc& doc, CZbApp& app, QWidget* parent)
+    : QMainWindow(parent), m_doc(doc), m_app(app), m_pView(new CZbView(doc, app, this)) {
+    setWindowIcon(ProgramIcon());
+    setCentralWidget(m_pView);
+    setAcceptDrops(true);
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    UpdateTitle();
+    UpdateCommandUi();
+    UpdateStatusPanes();
+    m_pView->setFocus();
+
+    connect(m_pView, &CZbView::stateChanged, this, [this] {
+        UpdateCommandUi();
+        UpdateStatusPanes();
+    });
+    m_pIdleTimer = new QTimer(this);
+    connect(m_pIdleTimer, &QTimer::timeout, this, [this] {
+        UpdateCommandUi();
+        UpdateStatusPanes();
+    });
+    m_pIdleTimer->start(kIdleUpdateMs);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateActions() {
+    for (int i = 0; i < kCommandCount; ++i) {
+        const CommandInfo& command = kCommandTable[i];
+        auto* action = new QAction(QString::fromUtf8(command.text), this);
+        const QString prompt = QString::fromUtf8(command.prompt);
+        action->setStatusTip(prompt.section(QLatin1Char('\n'), 0, 0));
+        const QString tip = prompt.section(QLatin1Char('\n'), 1);
+        if (!tip.isEmpty()) action->setToolTip(tip);
+        if (command.shortcut) action->setShortcut(QKeySequence(QLatin1String(command.shortcut)));
+        if (command.tool != CommandTool::None) action->setCheckable(true);
+        const int id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+        m_actions.insert(id, action);
+    }
+    m_actions[kCmdToolbar]->setCheckable(true);
+    m_actions[kCmdStatusBar]->setCheckable(true);
+
+    // Ctrl+N has no menu item: a new document keeps the data and the settings.
+    auto* newDocument = new QAction(this);
+    newDocument->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
+    connect(newDocument, &QAction::triggered, this, [this] { Dispatch(kCmdFileNew); });
+    addAction(newDocument);
+    m_actions.insert(kCmdFileNew, newDocument);
+}
+
+void CMainFrame::CreateMenus() {
+    QHash<QString, QMenu*> menus;
+    auto menuFor = [&](const char* top, const char* sub) {
+        const QString topText = QString::fromUtf8(top);
+        QMenu* menu = menus.value(topText);
+        if (!menu) {
+            menu = menuBar()->addMenu(topText);
+            connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+            menus.insert(topText, menu);
+        }
+        if (!sub) return menu;
+        const QString key = topText + QLatin1Char('>') + QString::fromUtf8(sub);
+        QMenu* submenu = menus.value(key);
+        if (!submenu) {
+            submenu = menu->addMenu(QString::fromUtf8(sub));
+            menus.insert(key, submenu);
+        }
+        return submenu;
+    };
+    for (int i = 0; i < kCommandCount; ++i) {
+        const CommandInfo& command = kCommandTable[i];
+        QMenu* menu = menuFor(command.menu, command.submenu);
+        if (command.id == kCmdRecentFiles) {
+            m_pRecentMenu = menu->addMenu(QString::fromUtf8(command.text));
+            m_pRecentMenu->menuAction()->setStatusTip(QString::fromUtf8(command.prompt));
+            RebuildRecentMenu();
+        } else {
+            menu->addAction(m_actions[command.id]);
+        }
+        if (command.separatorAfter) menu->addSeparator();
+    }
+}
+
+void CMainFrame::CreateToolBar() {
+    m_pToolBar = addToolBar(QStringLiteral("Barre d'outils"));
+    m_pToolBar->setObjectName(QStringLiteral("toolbar"));
+    m_pToolBar->setIconSize(QSize(16, 16));
+    m_pToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    for (int i = 0; i < kToolbarCount; ++i) {
+        const int id = kToolbarCommands[i];
+        if (id == 0) {
+            m_pToolBar->addSeparator();
+            continue;
+        }
+        QAction* action = m_actions[id];
+        action->setIcon(ToolbarIcon(id));
+        m_pToolBar->addAction(action);
+    }
+    connect(m_pToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandUi);
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    // The message pane: "Prêt" when idle, hidden while a prompt is shown.
+    auto* ready = new QLabel(QStringLiteral("Prêt"), bar);
+    bar->addWidget(ready, 1);
+    m_pCodePane = new QLabel(QStringLiteral(" "), bar);
+    m_pCodePane->setObjectName(QStringLiteral("codePane"));
+    m_pCodePane->setFixedWidth(kCodePaneWidth);
+    m_pReadoutPane = new QLabel(QStringLiteral("x"), bar);
+    m_pReadoutPane->setObjectName(QStringLiteral("readoutPane"));
+    m_pReadoutPane->setFixedWidth(kReadoutPaneWidth);
+    bar->addPermanentWidget(m_pCodePane);
+    bar->addPermanentWidget(m_pReadoutPane);
+    // Qt cannot tell the lock keys' state: the panes stay greyed.
+    for (const char* text : {"MAJ", "NUM"}) {
+        auto* pane = new QLabel(QLatin1String(text), bar);
+        pane->setEnabled(false);
+        bar->addPermanentWidget(pane);
+    }
+}
+
+bool CMainFrame::CommandAvailable(int commandId) const {
+    return IsFrameCommand(commandId) || CZbView::HasCommand(commandId);
+}
+
+void CMainFrame::UpdateCommandUi() {
+    for (int i = 0; i < kCommandCount; ++i) {
+        const CommandInfo& command = kCommandTable[i];
+        QAction* action = m_actions.value(command.id);
+        if (!action) continue;
+        action->setEnabled(CommandAvailable(command.id) && CommandEnabled(command.rule, m_doc));
+        if (command.tool != CommandTool::None)
+            action->setChecked(CommandChecked(command.tool, m_doc));
+    }
+    m_actions[kCmdToolbar]->setChecked(m_pToolBar && m_pToolBar->isVisibleTo(this));
+    m_actions[kCmdStatusBar]->setChecked(statusBar()->isVisibleTo(this));
+}
+
+void CMainFrame::UpdateStatusPanes() {
+    m_pCodePane->setText(m_doc.m_strCode);
+    m_pReadoutPane->setText(MouseReadout(m_doc, m_app));
+}
+
+void CMainFrame::Dispatch(int commandId) {
+    switch (commandId) {
+    case kCmdFileNew:
+        OnFileNew();
+        break;
+    case kCmdFileOpen:
+        OnFileOpen();
+        break;
+    case kCmdFileSave:
+        OnFileSave();
+        break;
+    case kCmdFileSaveAs:
+        OnFileSaveAs();
+        break;
+    case kCmdPrint:
+        OnPrint();
+        break;
+    case kCmdPrintPreview:
+        OnPrintPreview();
+        break;
+    case kCmdPrintSetup:
+        OnPrintSetup();
+        break;
+    case kCmdExit:
+        close();
+        break;
+    case kCmdToolbar:
+        m_pToolBar->setVisible(!m_pToolBar->isVisible());
+        break;
+    case kCmdStatusBar:
+        statusBar()->setVisible(!statusBar()->isVisible());
+        break;
+    case kCmdAbout:
+        OnAbout();
+        break;
+    default:
+        // A disabled command is never dispatched.
+        if (const CommandInfo* command = FindCommand(commandId))
+            if (!CommandEnabled(command->rule, m_doc)) break;
+        m_pView->RunCommand(commandId);
+        break;
+    }
+    UpdateCommandUi();
+    UpdateStatusPanes();
+}
+
+void CMainFrame::UpdateTitle() {
+    const QString title = m_strPath.isEmpty() ? m_doc.Title() : QFileInfo(m_strPath).fileName();
+    setWindowTitle(title + QStringLiteral(" - ") + kWindowTitle);
+}
+
+void CMainFrame::ShowError(const QString& text) {
+    QMessageBox::warning(this, kCaption, text);
+}
+
+bool CMainFrame::OpenDocumentFile(const QString& path) {
+    QString error;
+    if (!m_doc.Load(path, &error)) {
+        ShowError(error);
+        return false;
+    }
+    m_strPath = path;
+    AddRecentFile(path);
+    UpdateTitle();
+    m_pView->RedrawViews();
+    return true;
+}
+
+bool CMainFrame::SaveDocumentFile(const QString& path) {
+    QString error;
+    if (!m_doc.Save(path, &error)) {
+        ShowError(error);
+        return false;
+    }
+    m_strPath = path;
+    AddRecentFile(path);
+    UpdateTitle();
+    return true;
+}
+
+void CMainFrame::OnFileNew() {
+    // The data stay; only the name goes back to the document's own.
+    m_strPath.clear();
+    UpdateTitle();
+    m_pView->RedrawViews();
+}
+
+void CMainFrame::OnFileOpen() {
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Ouvrir"),
+                                                      QFileInfo(m_strPath).path(), kFilter);
+    if (!path.isEmpty()) OpenDocumentFile(path);
+}
+
+void CMainFrame::OnFileSave() {
+    if (m_strPath.isEmpty())
+        OnFileSaveAs();
+    else
+        SaveDocumentFile(m_strPath);
+}
+
+void CMainFrame::OnFileSaveAs() {
+    const QString proposed =
+        m_strPath.isEmpty() ? m_doc.Title() + QStringLiteral(".cod") : m_strPath;
+    QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer sous"), proposed, kFilter);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".cod");
+    SaveDocumentFile(path);
+}
+
+QStringList CMainFrame::RecentFiles() const {
+    return QSettings().value(kRecentKey).toStringList();
+}
+
+void CMainFrame::AddRecentFile(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QStringList files = RecentFiles();
+    files.removeAll(absolute);
+    files.prepend(absolute);
+    while (files.size() > kRecentFiles)
+        files.removeLast();
+    QSettings().setValue(kRecentKey, files);
+    RebuildRecentMenu();
+}
+
+void CMainFrame::RebuildRecentMenu() {
+    if (!m_pRecentMenu) return;
+    m_pRecentMenu->clear();
+    const QStringList files = RecentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        QAction* entry = m_pRecentMenu->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+        entry->setStatusTip(QStringLiteral("Ouvre ce fichier"));
+        connect(entry, &QAction::triggered, this, [this, path] { OpenDocumentFile(path); });
+    }
+    m_pRecentMenu->setEnabled(!files.isEmpty());
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) OpenDocumentFile(url.toLocalFile());
+    event->acceptProposedAction();
+}
+
+QPrinter& CMainFrame::Printer() {
+    // Made on first use: finding the printers takes time the start-up need not spend.
+    if (!m_pPrinter) {
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        SetUpPrintPage(*m_pPrinter);
+    }
+    return *m_pPrinter;
+}
+
+void CMainFrame::OnPrint() {
+    QPrintDialog dialog(&Printer(), this);
+    dialog.setWindowTitle(QStringLiteral("Imprimer"));
+    dialog.setMinMax(1, 1);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_app.ClearReference(); // the cursor point never reaches paper
+    if (!PrintDocument(Printer(), m_doc, m_app))
+        ShowError(QStringLiteral("Impossible de lancer l'impression."));
+    m_pView->RedrawViews();
+}
+
+void CMainFrame::OnPrintPreview() {
+    QPrintPreviewDialog preview(&Printer(), this);
+    preview.setWindowTitle(QStringLiteral("Aperçu avant impression"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* printer) { PrintDocument(*printer, m_doc, m_app); });
+    m_app.ClearReference();
+    preview.exec();
+    m_pView->RedrawViews();
+}
+
+void CMainFrame::OnPrintSetup() {
+    QPageSetupDialog dialog(&Printer(), this);
+    dialog.setWindowTitle(QStringLiteral("Configuration de l'impression"));
+    dialog.exec();
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg dialog(this);
+    dialog.exec();
+}

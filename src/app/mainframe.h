@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QToolBar;
+class QTimer;
+class CZbDoc;
+class CZbApp;
+class CZbView;
+
+// The main window: menus, toolbar and status bar around the view. Commands
+// are made in one place from the command table; their enabled and checked
+// states are set in one update function. File, print and about commands are
+// handled here, every other command by the view.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+  public:
+    static constexpr int kRecentFiles = 4;
+
+    CMainFrame(CZbDoc& doc, CZbApp& app, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CZbView* View() const { return m_pView; }
+    QAction* Action(int commandId) const { return m_actions.value(commandId); }
+    QLabel* CodePane() const { return m_pCodePane; }
+    QLabel* ReadoutPane() const { return m_pReadoutPane; }
+    QStringList RecentFiles() const;
+
+    // Opens a .cod file into the document; reports a failure to the user.
+    bool OpenDocumentFile(const QString& path);
+    bool SaveDocumentFile(const QString& path);
+
+    // Enabled and checked states of every command, and the two own panes.
+    void UpdateCommandUi();
+    void UpdateStatusPanes();
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void Dispatch(int commandId);
+    bool CommandAvailable(int commandId) const;
+    void UpdateTitle();
+    void AddRecentFile(const QString& path);
+    void RebuildRecentMenu();
+    void ShowError(const QString& text);
+    QPrinter& Printer();
+
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnPrint();
+    void OnPrintPreview();
+    void OnPrintSetup();
+    void OnAbout();
+
+    CZbDoc& m_doc;
+    CZbApp& m_app;
+    CZbView* m_pView;
+    QString m_strPath; // file the document was read from or saved to; empty for a new one
+    QHash<int, QAction*> m_actions;
+    QMenu* m_pRecentMenu = nullptr;
+    QToolBar* m_pToolBar = nullptr;
+    QLabel* m_pCodePane = nullptr;
+    QLabel* m_pReadoutPane = nullptr;
+    QTimer* m_pIdleTimer = nullptr;
+    std::unique_ptr<QPrinter> m_pPrinter;
+};

@@ -1,0 +1,252 @@
+#include "view/ui/zbview.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRubberBand>
+
+#include "common/colorref.h"
+#include "common/novalue.h"
+#include "doc/zbapp.h"
+#include "doc/zbdoc.h"
+#include "view/ui/displaydlg.h"
+#include "view/viewcoords.h"
+#include "view/viewdraw.h"
+#include "view/viewtools.h"
+
+namespace {
+
+// Commands carried by the view, by number (the numbers of the menus).
+constexpr int kCmdDisplayType = 32783;
+constexpr int kCmdResetCursor = 32775;
+constexpr int kCmdContextLegend = 32791;
+
+struct ViewCommand {
+    int id;
+    void (CZbView::*handler)();
+};
+
+// The one place where a menu command meets its dialog. A command of the menus
+// that has no row here stays disabled.
+const ViewCommand kViewCommands[] = {
+    {kCmdDisplayType, &CZbView::OnDisplaySelection},
+    {kCmdResetCursor, &CZbView::OnResetCursor},
+};
+
+// The tracker: dotted outline in 0xFF7F7F and square handles at its corners
+// and edge middles.
+constexpr COLORREF kTrackerColour = 0xFF7F7F;
+constexpr int kHandle = 7;
+
+QList<QRect> Handles(const QRect& r) {
+    QList<QRect> handles;
+    const int xs[] = {r.left(), r.center().x(), r.right()};
+    const int ys[] = {r.top(), r.center().y(), r.bottom()};
+    for (int y : ys)
+        for (int x : xs)
+            if (!(x == xs[1] && y == ys[1]))
+                handles << QRect(x - kHandle / 2, y - kHandle / 2, kHandle, kHandle);
+    return handles;
+}
+
+} // namespace
+
+CZbView::CZbView(CZbDoc& doc, CZbApp& app, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_app(app) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 150);
+}
+
+CZbView::~CZbView() = default;
+
+bool CZbView::HasCommand(int id) {
+    for (const ViewCommand& command : kViewCommands)
+        if (command.id == id) return true;
+    return false;
+}
+
+void CZbView::RunCommand(int id) {
+    for (const ViewCommand& command : kViewCommands)
+        if (command.id == id) (this->*command.handler)();
+}
+
+void CZbView::RedrawViews() {
+    update();
+    emit stateChanged();
+}
+
+CViewCoords CZbView::Coords() const {
+    return CViewCoords(m_doc, size());
+}
+
+bool CZbView::RectangleToolOpen() const {
+    return m_doc.m_bZoomOpen || m_doc.m_bExtractOpen;
+}
+
+void CZbView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.save();
+    DrawDocument(painter, m_doc, m_app, false, m_bClickFound != 0);
+    painter.restore();
+    const bool graph = m_doc.m_nDisplay != 0 && !(m_doc.m_nDisplay & kChannelImage);
+    if (graph && RectangleToolOpen()) DrawTracker(painter);
+}
+
+void CZbView::DrawTracker(QPainter& painter) const {
+    painter.resetTransform();
+    const QRect r = m_doc.m_tracker.normalized();
+    painter.setPen(QPen(ToQColor(kTrackerColour), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(r);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ToQColor(kTrackerColour));
+    for (const QRect& handle : Handles(r))
+        painter.drawRect(handle);
+}
+
+void CZbView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pixel = event->position().toPoint();
+    CViewCursor::MouseMove(Coords(), m_app, pixel.x(), pixel.y());
+    if (m_drag != Drag::None) {
+        QRect r;
+        if (m_drag == Drag::Move)
+            r = m_dragRect.translated(pixel - m_dragStart);
+        else // new band, or resize from the opposite corner
+            r = QRect(m_dragStart, pixel).normalized();
+        if (m_pBand) m_pBand->setGeometry(r);
+    }
+    emit stateChanged();
+}
+
+void CZbView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    setFocus();
+    const QPoint pixel = event->position().toPoint();
+    const CViewCoords coords = Coords();
+    m_app.m_nRefPixelX = static_cast<std::int16_t>(qBound(-32768, pixel.x(), 32767));
+    m_app.m_nRefPixelY = static_cast<std::int16_t>(qBound(-32768, pixel.y(), 32767));
+    const bool graph = m_doc.m_nDisplay != 0 && m_doc.m_nDisplay != kChannelImage;
+    if (!graph) {
+        emit stateChanged();
+        return;
+    }
+    if (RectangleToolOpen()) {
+        BeginRectangle(pixel);
+    } else if (m_doc.m_bRegressionOpen) {
+        PickForRegression(m_doc, coords, pixel.x(), pixel.y(), m_pRegressionDlg);
+    } else {
+        update(PlainClick(m_doc, m_app, coords, pixel.x(), pixel.y()));
+    }
+    emit stateChanged();
+}
+
+void CZbView::BeginRectangle(QPoint pixel) {
+    const QRect tracker = m_doc.m_tracker.normalized();
+    m_dragStart = pixel;
+    m_dragRect = tracker;
+    m_drag = Drag::NewBand;
+    // A handle resizes from the opposite corner; the inside moves the rectangle.
+    const QList<QRect> handles = Handles(tracker);
+    for (int i = 0; i < handles.size(); ++i) {
+        if (!handles[i].contains(pixel)) continue;
+        const QPoint c = handles[i].center();
+        const int ox = c.x() == tracker.left()    ? tracker.right()
+                       : c.x() == tracker.right() ? tracker.left()
+                                                  : -1;
+        const int oy = c.y() == tracker.top()      ? tracker.bottom()
+                       : c.y() == tracker.bottom() ? tracker.top()
+                                                   : -1;
+        if (ox >= 0 && oy >= 0) {
+            m_drag = Drag::Resize;
+            m_dragStart = QPoint(ox, oy);
+        } else {
+            m_drag = Drag::Move; // edge middles move it
+        }
+        break;
+    }
+    if (m_drag == Drag::NewBand && tracker.contains(pixel)) m_drag = Drag::Move;
+    if (!m_pBand) m_pBand = new QRubberBand(QRubberBand::Rectangle, this);
+    m_pBand->setGeometry(m_drag == Drag::NewBand ? QRect(pixel, QSize()) : tracker);
+    m_pBand->show();
+    grabMouse();
+}
+
+void CZbView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_drag != Drag::None) {
+        FinishRectangle();
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CZbView::FinishRectangle() {
+    releaseMouse();
+    const QRect drawn = m_pBand ? m_pBand->geometry().normalized() : QRect();
+    if (m_pBand) m_pBand->hide();
+    // A click without a drag keeps the rectangle there was.
+    if (drawn.width() > 1 && drawn.height() > 1) m_doc.m_tracker = drawn;
+    m_drag = Drag::None;
+
+    const QRect r = m_doc.m_tracker.normalized();
+    const CViewCoords coords = Coords();
+    const FloatPoint topLeft = coords.PixelToShown(r.left(), r.top());
+    const FloatPoint bottomRight = coords.PixelToShown(r.right(), r.bottom());
+    if (m_doc.m_bZoomOpen && m_pZoomDlg)
+        m_pZoomDlg->SetRectangle(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+    if (m_doc.m_bExtractOpen && m_pExtractDlg)
+        m_pExtractDlg->SetRectangle(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+    RedrawViews();
+}
+
+void CZbView::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key != Qt::Key_Left && key != Qt::Key_Right) || !HasSelection()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int steps = key == Qt::Key_Left ? -event->count() : event->count();
+    const QRect dirty = StepSelection(m_doc, m_app, Coords(), steps);
+    if (!dirty.isEmpty()) update(dirty);
+    emit stateChanged();
+}
+
+QMenu* CZbView::CreateContextMenu() {
+    auto* menu = new QMenu(this);
+    QAction* reset = menu->addAction(QStringLiteral("&Initialiser curseur souris"));
+    connect(reset, &QAction::triggered, this, [this] { RunCommand(kCmdResetCursor); });
+    QAction* legend = menu->addAction(QStringLiteral("&Définir légende..."));
+    legend->setStatusTip(QStringLiteral("Légender le graphe"));
+    const bool graph = m_doc.m_nDisplay != 0 && m_doc.m_nDisplay != kChannelImage;
+    legend->setEnabled(graph && HasCommand(kCmdContextLegend));
+    connect(legend, &QAction::triggered, this, [this] { RunCommand(kCmdContextLegend); });
+    return menu;
+}
+
+void CZbView::contextMenuEvent(QContextMenuEvent* event) {
+    // The legend goes where the menu was opened.
+    m_nMenuX = event->pos().x();
+    m_nMenuY = event->pos().y();
+    QMenu* menu = CreateContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void CZbView::OnDisplaySelection() {
+    CDisplayDlg dialog(m_doc, m_app, this);
+    if (dialog.exec() == QDialog::Accepted) RedrawViews();
+}
+
+void CZbView::OnResetCursor() {
+    m_app.ClearReference();
+    m_app.m_nRefPixelX = 0;
+    m_app.m_nRefPixelY = 0;
+    RedrawViews();
+}

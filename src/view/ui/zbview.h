@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+#include "view/viewcursor.h"
+
+class QMenu;
+class QRubberBand;
+class CZbDoc;
+class CZbApp;
+class CViewCoords;
+class CRectangleTool;
+class CPointPickingTool;
+
+// The only view: draws the document in its display mode, follows the mouse,
+// steps through the samples with the arrow keys and carries the program's
+// commands (each opens its dialog on the document).
+class CZbView : public QWidget, public CViewCursor {
+    Q_OBJECT
+  public:
+    CZbView(CZbDoc& doc, CZbApp& app, QWidget* parent = nullptr);
+    ~CZbView() override;
+
+    CZbDoc& Document() { return m_doc; }
+
+    // Whether a command of the menus has its handler here, and running it.
+    static bool HasCommand(int id);
+    void RunCommand(int id);
+
+    // Repaints from the document and tells the frame the state changed.
+    void RedrawViews();
+
+    // The right-button menu, built for the current display mode.
+    QMenu* CreateContextMenu();
+
+    // Modeless tools, set while their document flag is set.
+    CPointPickingTool* m_pRegressionDlg = nullptr;
+    CRectangleTool* m_pZoomDlg = nullptr;
+    CRectangleTool* m_pExtractDlg = nullptr;
+    // Where the context menu was opened, in view pixels.
+    int m_nMenuX = 0;
+    int m_nMenuY = 0;
+
+    // Commands.
+    void OnDisplaySelection();
+    void OnResetCursor();
+
+  signals:
+    // The document or the mouse state changed: panes and menus follow.
+    void stateChanged();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+  private:
+    CViewCoords Coords() const;
+    bool RectangleToolOpen() const;
+    void BeginRectangle(QPoint pixel);
+    void FinishRectangle();
+    void DrawTracker(QPainter& painter) const;
+
+    CZbDoc& m_doc;
+    CZbApp& m_app;
+
+    // Rubber band of the zoom and extraction tools.
+    enum class Drag { None, NewBand, Move, Resize };
+    Drag m_drag = Drag::None;
+    QPoint m_dragStart;
+    QRect m_dragRect;
+    QRubberBand* m_pBand = nullptr;
+};

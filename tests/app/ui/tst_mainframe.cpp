@@ -1,0 +1,379 @@
+// The program's main window driven like a user: real clicks, keys and
+// dialogs on the real frame, offscreen.
+#include <QtTest>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <functional>
+#include <memory>
+
+#include "app/aboutdlg.h"
+#include "app/commandtable.h"
+#include "app/mainframe.h"
+#include "common/novalue.h"
+#include "doc/zbapp.h"
+#include "doc/zbdoc.h"
+#include "view/ui/displaydlg.h"
+#include "view/ui/zbview.h"
+#include "view/viewcoords.h"
+
+namespace {
+
+// Runs a check on the modal dialog that the next exec() opens.
+void OnNextDialog(std::function<void(QWidget*)> drive) {
+    QTimer::singleShot(0, [drive] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        drive(dialog);
+    });
+}
+
+} // namespace
+
+class TestMainFrame : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startsWithTitleAndCodePane();
+    void graphCommandsDisabled_data();
+    void graphCommandsDisabled();
+    void commandTableTexts();
+    void clickFarFromEverySample();
+    void clickOnASampleMovesTheReference();
+    void arrowsWrapThroughMPoints_data();
+    void arrowsWrapThroughMPoints();
+    void displayDialog();
+    void displayDialogGraphWithNothingShowsCodeSheet();
+    void openingAFileResetsTheReference();
+    void contextMenu();
+    void previewClearsTheReference();
+    void aboutBoxHistory();
+
+  private:
+    // CH1 on a ramp: sample i at (i s, i / 10 V).
+    void Acquire(int rows);
+    CZbView* View() { return m_frame->View(); }
+    QString Readout() { return m_frame->ReadoutPane()->text(); }
+    CViewCoords Coords() { return CViewCoords(*m_doc, View()->size()); }
+    QPoint SamplePixel(int row);
+    void Click(QPoint pixel);
+
+    QTemporaryDir m_settingsDir;
+    std::unique_ptr<CZbApp> m_app;
+    std::unique_ptr<CZbDoc> m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+void TestMainFrame::initTestCase() {
+    // Keep the recent-file list of these runs out of the user's settings.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    QApplication::setOrganizationName(QStringLiteral("LineatixTest"));
+    QApplication::setApplicationName(QStringLiteral("LineatixTest"));
+}
+
+void TestMainFrame::init() {
+    QSettings().clear();
+    m_app = std::make_unique<CZbApp>();
+    m_doc = std::make_unique<CZbDoc>(m_app.get());
+    m_frame = std::make_unique<CMainFrame>(*m_doc, *m_app);
+    m_frame->resize(1000, 700);
+    m_frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+}
+
+void TestMainFrame::cleanup() {
+    m_frame.reset();
+    m_doc.reset();
+    m_app.reset();
+}
+
+void TestMainFrame::Acquire(int rows) {
+    m_doc->m_nChannels = 1;
+    m_doc->m_nPoints = static_cast<std::int16_t>(rows);
+    for (int i = 0; i < rows; ++i) {
+        m_doc->m_fT[i][0] = float(i);
+        m_doc->m_fT[i][1] = i * 0.1f;
+    }
+}
+
+QPoint TestMainFrame::SamplePixel(int row) {
+    View()->repaint(); // the graph writes its transform back while drawing
+    const CViewCoords coords = Coords();
+    const FloatPoint shown = coords.DataToShown(m_doc->m_fT[row][0], m_doc->m_fT[row][1]);
+    const PixelPoint pixel = coords.ShownToPixel(shown.x, shown.y);
+    return QPoint(pixel.x, pixel.y);
+}
+
+void TestMainFrame::Click(QPoint pixel) {
+    QTest::mouseMove(View(), pixel);
+    QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, pixel);
+    m_frame->UpdateStatusPanes();
+}
+
+void TestMainFrame::startsWithTitleAndCodePane() {
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Sansnom - Lineatix"));
+    QCOMPARE(m_frame->CodePane()->text(), QStringLiteral("5410673004208"));
+    QCOMPARE(m_frame->CodePane()->width(), 150);
+    QCOMPARE(m_frame->ReadoutPane()->width(), 250);
+    QVERIFY(m_frame->Action(kCmdDisplayType)->isEnabled());
+    QVERIFY(m_frame->Action(kCmdFileOpen)->isEnabled());
+}
+
+void TestMainFrame::graphCommandsDisabled_data() {
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("display");
+    QTest::newRow("no samples, graph selected") << 0 << 1;
+    QTest::newRow("samples, code sheet") << 100 << 0;
+    QTest::newRow("samples, image") << 100 << 32;
+}
+
+void TestMainFrame::graphCommandsDisabled() {
+    QFETCH(int, rows);
+    QFETCH(int, display);
+    Acquire(rows);
+    m_doc->m_nDisplay = static_cast<std::int16_t>(display);
+    m_frame->UpdateCommandUi();
+    for (int id : {kCmdExportText, kCmdRotate, kCmdExtract, kCmdAnalyse, kCmdRegressions, kCmdZoom,
+                   kCmdLegend})
+        QVERIFY2(!m_frame->Action(id)->isEnabled(), qPrintable(m_frame->Action(id)->text()));
+    QVERIFY(m_frame->Action(kCmdDisplayType)->isEnabled());
+}
+
+// Menu texts, prompts, tooltips and accelerators as the user sees them.
+void TestMainFrame::commandTableTexts() {
+    QAction* open = m_frame->Action(kCmdFileOpen);
+    QCOMPARE(open->text(), QStringLiteral("&Ouvrir ..."));
+    QCOMPARE(open->statusTip(), QStringLiteral("Ouvre un document existant"));
+    QCOMPARE(open->toolTip(), QStringLiteral("Ouvrir..."));
+    QCOMPARE(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    QCOMPARE(m_frame->Action(kCmdExit)->shortcut(), QKeySequence(QStringLiteral("Alt+X")));
+    QCOMPARE(m_frame->Action(kCmdPrint)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    QCOMPARE(m_frame->Action(kCmdExportText)->statusTip(),
+             QStringLiteral("Ecrire un fichier texte compatible Excel"));
+
+    QStringList menus;
+    for (QAction* menu : m_frame->menuBar()->actions())
+        menus << menu->text();
+    QCOMPARE(menus, QStringList({"&Fichiers", "&Affichage", "&Visualisation", "&Lecteur didactique",
+                                 "L&ecteur Leuze", "&Code EAN13", "&Graphe", "&?"}));
+
+    QStringList tips;
+    for (QAction* action : m_frame->findChild<QToolBar*>(QStringLiteral("toolbar"))->actions())
+        tips << (action->isSeparator() ? QStringLiteral("|") : action->toolTip());
+    QCOMPARE(
+        tips.join(QLatin1Char(',')),
+        QStringLiteral("Ouvrir...,Enregistrer,|,Aperçu avant impression,Imprimer...,|,"
+                       "Visualiser...,|,Acquérir code Leuze...,|,Retourner/Inverser code...,"
+                       "Extraire code...,Analyser code...,|,Générer code...,Paramétrer code...,"
+                       "|,Zoom...,Régressions...,|,A propos de ..."));
+    // No I/O-port access for an ordinary user, and no dialog yet anyway.
+    QVERIFY(!m_frame->Action(kCmdPcMes3)->isEnabled());
+}
+
+void TestMainFrame::clickFarFromEverySample() {
+    Acquire(50);
+    m_doc->m_nDisplay = 1;
+    View()->repaint();
+    const QPoint far(View()->width() - 3, 3);
+    Click(far);
+    QCOMPARE(Readout(), QStringLiteral("dx:   0.000, dy:   0.000"));
+    QCOMPARE(View()->m_bClickFound, 0);
+    const FloatPoint click = Coords().PixelToShown(far.x(), far.y());
+    QCOMPARE(m_app->m_fRefX, click.x);
+    QCOMPARE(m_app->m_fRefY, click.y);
+    QCOMPARE(int(View()->m_nSelRow), -1);
+}
+
+void TestMainFrame::clickOnASampleMovesTheReference() {
+    Acquire(50);
+    m_doc->m_nDisplay = 1;
+    // A pixel and a half of tolerance, in shown units; samples lie farther apart.
+    View()->repaint();
+    const CViewCoords coords = Coords();
+    m_doc->m_pRegressions->m_fTolerance =
+        1.5f * m_doc->m_fMultX / (coords.Scale() * m_doc->m_fMmPerUnitX);
+    const QPoint pixel = SamplePixel(20);
+    Click(pixel);
+    QCOMPARE(View()->m_bClickFound, 1);
+    QCOMPARE(m_app->m_fRefX, m_doc->m_fMultX * m_doc->m_fT[20][0]);
+    QCOMPARE(m_app->m_fRefY, m_doc->m_fMultY * m_doc->m_fT[20][1]);
+    QCOMPARE(int(View()->m_nSelRow), 20);
+    QCOMPARE(Readout(), QStringLiteral("dx:   0.000, dy:   0.000"));
+    QCOMPARE(int(m_app->m_nMarkX), pixel.x());
+}
+
+void TestMainFrame::arrowsWrapThroughMPoints_data() {
+    QTest::addColumn<int>("rows");
+    QTest::newRow("50 samples") << 50;
+    QTest::newRow("the whole table") << 5000;
+}
+
+// From row 0 the left arrow goes to row m_nPoints, which holds no sample:
+// the readout does not move. Once more, and the last sample is read.
+void TestMainFrame::arrowsWrapThroughMPoints() {
+    QFETCH(int, rows);
+    Acquire(rows);
+    m_doc->m_nDisplay = 1;
+    View()->repaint();
+    const CViewCoords coords = Coords();
+    m_doc->m_pRegressions->m_fTolerance =
+        1.5f * m_doc->m_fMultX / (coords.Scale() * m_doc->m_fMmPerUnitX);
+    Click(SamplePixel(0));
+    QCOMPARE(int(View()->m_nSelRow), 0);
+    const QString atZero = Readout();
+
+    QTest::keyClick(View(), Qt::Key_Left);
+    QCOMPARE(int(View()->m_nSelRow), rows);
+    m_frame->UpdateStatusPanes();
+    QCOMPARE(Readout(), atZero);
+
+    QTest::keyClick(View(), Qt::Key_Left);
+    QCOMPARE(int(View()->m_nSelRow), rows - 1);
+    QCOMPARE(m_app->m_fRefX, m_doc->m_fMultX * m_doc->m_fT[rows - 1][0]);
+    QCOMPARE(m_app->m_fMouseY, m_doc->m_fMultY * m_doc->m_fT[rows - 1][1]);
+
+    QTest::keyClick(View(), Qt::Key_Right);
+    QTest::keyClick(View(), Qt::Key_Right);
+    QCOMPARE(int(View()->m_nSelRow), 0);
+    QCOMPARE(m_app->m_fRefX, 0.0f);
+}
+
+// Only CH1 holds data: Voie 1 and Fronts can be ticked, the others not.
+void TestMainFrame::displayDialog() {
+    Acquire(10);
+    m_doc->m_pRegressions->m_bComputed[0] = 1;
+    OnNextDialog([](QWidget* dialog) {
+        QVERIFY(qobject_cast<CDisplayDlg*>(dialog));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Sélection du type de visualisation"));
+        auto box = [dialog](const char* name) {
+            return dialog->findChild<QCheckBox*>(QLatin1String(name));
+        };
+        for (const char* name : {"voie1", "voie2", "ref1", "ref2", "math", "fronts"}) {
+            QVERIFY(!box(name)->isEnabled());
+            QVERIFY(!box(name)->isChecked());
+        }
+        QTest::mouseClick(dialog->findChild<QRadioButton*>(QStringLiteral("graph")),
+                          Qt::LeftButton);
+        QVERIFY(box("voie1")->isEnabled());
+        QVERIFY(box("fronts")->isEnabled());
+        for (const char* name : {"voie2", "ref1", "ref2", "math"})
+            QVERIFY(!box(name)->isEnabled());
+        if (!box("voie1")->isChecked()) QTest::mouseClick(box("voie1"), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+    });
+    m_frame->Action(kCmdDisplayType)->trigger();
+    QCOMPARE(int(m_doc->m_nDisplay), 1);
+    QCOMPARE(m_app->m_fRefX, 0.0f);
+    QCOMPARE(m_app->m_fRefY, 0.0f);
+    QCOMPARE(m_doc->m_pRegressions->m_bComputed[0], 0);
+    QVERIFY(m_frame->Action(kCmdDisplayType)->isEnabled());
+}
+
+void TestMainFrame::displayDialogGraphWithNothingShowsCodeSheet() {
+    Acquire(10);
+    m_doc->m_nDisplay = 1;
+    OnNextDialog([](QWidget* dialog) {
+        QTest::mouseClick(dialog->findChild<QRadioButton*>(QStringLiteral("graph")),
+                          Qt::LeftButton);
+        for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
+            if (box->isChecked()) QTest::mouseClick(box, Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+    });
+    m_frame->Action(kCmdDisplayType)->trigger();
+    QCOMPARE(int(m_doc->m_nDisplay), 0);
+
+    // "&Quitter" changes nothing.
+    OnNextDialog([](QWidget* dialog) {
+        QTest::mouseClick(dialog->findChild<QRadioButton*>(QStringLiteral("image")),
+                          Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("quit")), Qt::LeftButton);
+    });
+    m_frame->Action(kCmdDisplayType)->trigger();
+    QCOMPARE(int(m_doc->m_nDisplay), 0);
+}
+
+void TestMainFrame::openingAFileResetsTheReference() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("essai.cod"));
+    {
+        CZbApp otherApp;
+        CZbDoc other(&otherApp);
+        other.m_strCode = QStringLiteral("4006381333931");
+        QString error;
+        QVERIFY2(other.Save(path, &error), qPrintable(error));
+    }
+    m_app->m_fRefX = 1;
+    m_app->m_fRefY = 2;
+    QVERIFY(m_frame->OpenDocumentFile(path));
+    QVERIFY(!m_app->HasReference());
+    m_frame->UpdateStatusPanes();
+    QCOMPARE(m_frame->CodePane()->text(), QStringLiteral("4006381333931"));
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("essai.cod - Lineatix"));
+    QCOMPARE(m_frame->RecentFiles(), QStringList(QFileInfo(path).absoluteFilePath()));
+    QVERIFY(Readout().startsWith(QStringLiteral("x:")));
+
+    // Ctrl+N keeps the data and gives the document its own name again.
+    QTest::keyClick(m_frame.get(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Sansnom - Lineatix"));
+    QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333931"));
+}
+
+void TestMainFrame::contextMenu() {
+    m_app->m_fRefX = 3;
+    m_app->m_fRefY = 4;
+    m_app->m_nRefPixelX = 5;
+    std::unique_ptr<QMenu> menu(View()->CreateContextMenu());
+    const QList<QAction*> items = menu->actions();
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(items[0]->text(), QStringLiteral("&Initialiser curseur souris"));
+    QCOMPARE(items[1]->text(), QStringLiteral("&Définir légende..."));
+    QVERIFY(!items[1]->isEnabled()); // code sheet
+    items[0]->trigger();
+    QVERIFY(!m_app->HasReference());
+    QCOMPARE(int(m_app->m_nRefPixelX), 0);
+}
+
+// Printing or previewing takes the cursor point off the page and the readout
+// back to absolute values.
+void TestMainFrame::previewClearsTheReference() {
+    Acquire(50);
+    m_doc->m_nDisplay = 1;
+    Click(QPoint(10, 10));
+    QVERIFY(Readout().startsWith(QStringLiteral("dx:")));
+    OnNextDialog([](QWidget* dialog) { dialog->close(); });
+    m_frame->Action(kCmdPrintPreview)->trigger();
+    m_frame->UpdateStatusPanes();
+    QVERIFY2(Readout().startsWith(QStringLiteral("x:")), qPrintable(Readout()));
+}
+
+void TestMainFrame::aboutBoxHistory() {
+    OnNextDialog([](QWidget* dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("A propos du logiciel"));
+        auto* history = dialog->findChild<QComboBox*>(QStringLiteral("history"));
+        QCOMPARE(history->count(), 19);
+        QCOMPARE(history->currentText(),
+                 QStringLiteral("05/10/06: Modification acquisition GW Instek"));
+        QCOMPARE(history->itemText(18), QStringLiteral("14/01/02: Ecriture logiciel"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    m_frame->Action(kCmdAbout)->trigger();
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+QTEST_MAIN(TestMainFrame)
+#include "tst_mainframe.moc"
