@@ -43,10 +43,6 @@ TypedCode SplitCode(const QString& code) {
     return typed;
 }
 
-QString StoredCheckCharacter(const QString& code) {
-    return code.size() >= kCodeLength ? code.mid(kDataLength, 1) : QStringLiteral("?");
-}
-
 QString MergeTypedCode(const TypedCode& typed, const QString& code) {
     QString merged = code.leftJustified(kCodeLength, QLatin1Char('0'), true);
     if (!typed.strFirst.isEmpty()) merged[0] = typed.strFirst[0];

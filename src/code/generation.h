@@ -16,9 +16,6 @@ struct TypedCode {
 // short and its part of the code stays as it is unless retyped.
 TypedCode SplitCode(const QString& code);
 
-// The stored code's check character (the 13th), or "?" when it has none.
-QString StoredCheckCharacter(const QString& code);
-
 // The code the typed fields make of the current one: each complete field
 // replaces its part, a shorter field leaves its part unchanged, and the 13th
 // character is the check digit of the twelve before it, so the result is

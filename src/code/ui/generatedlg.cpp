@@ -45,7 +45,8 @@ CGenerateDlg::CGenerateDlg(CZbDoc* doc, QWidget* parent) : QDialog(parent), m_pD
     m_strFirst = typed.strFirst;
     m_strLeft = typed.strLeft;
     m_strRight = typed.strRight;
-    m_strCheck = StoredCheckCharacter(m_pDoc->m_strCode);
+    // The check digit "&OK" would store: the stored one for a consistent code.
+    m_strCheck = Sprintf("%d", TypedCheckDigit(typed, m_pDoc->m_strCode));
     m_pFirstEdit->setText(m_strFirst);
     m_pLeftEdit->setText(m_strLeft);
     m_pRightEdit->setText(m_strRight);
