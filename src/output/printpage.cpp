@@ -9,15 +9,16 @@
 #include "view/viewdraw.h"
 
 namespace {
-// A4 landscape is 297 x 210 mm (Qt rounds it to 842 x 595 pt); 8 mm on every
-// side leaves 281 x 193.9 mm for the 270 x 190 mm sheet.
-constexpr double kMarginMm = 8;
+// A4 landscape is 842 x 595 pt as Qt rounds it. Margins of a third of an inch
+// (24 pt, 8.47 mm; whole points so that the sheet lands exactly there) leave
+// 280.1 x 193.0 mm for the 270 x 190 mm sheet.
+constexpr double kMarginPoints = 24;
 } // namespace
 
 void SetUpPrintPage(QPagedPaintDevice& device) {
-    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
-                                     QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
-                                     QPageLayout::Millimeter));
+    device.setPageLayout(QPageLayout(
+        QPageSize(QPageSize::A4), QPageLayout::Landscape,
+        QMarginsF(kMarginPoints, kMarginPoints, kMarginPoints, kMarginPoints), QPageLayout::Point));
 }
 
 void DrawPrintedPage(QPainter& painter, CZbDoc& doc, CZbApp& app) {
