@@ -42,6 +42,7 @@ const BatchCommand kCommands[] = {
     {"--save", "lineatix --save OUT.cod [IN.cod]", SaveCommand},
     {"--print-pdf", "lineatix --print-pdf OUT.pdf [IN.cod]", PrintPdfCommand},
     {"--render-png", "lineatix --render-png OUT.png [--size WxH] [IN.cod]", RenderPngCommand},
+    {"--decode", "lineatix --decode [--uref V] [--save OUT.cod] IN.cod", DecodeCommand},
 };
 
 } // namespace

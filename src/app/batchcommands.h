@@ -6,3 +6,4 @@
 // usage error.
 int PrintPdfCommand(const QStringList& arguments);  // printpdf.cpp
 int RenderPngCommand(const QStringList& arguments); // renderpng.cpp
+int DecodeCommand(const QStringList& arguments);    // batchdecode.cpp
