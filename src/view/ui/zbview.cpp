@@ -40,6 +40,13 @@ const ViewCommand kViewCommands[] = {
 constexpr COLORREF kTrackerColour = 0xFF7F7F;
 constexpr int kHandle = 7;
 
+// The rectangle spanned by two corners, whichever way it was drawn (QRect's
+// normalized() loses a pixel on each side of a rectangle drawn backwards).
+QRect RectFromCorners(QPoint a, QPoint b) {
+    return QRect(QPoint(qMin(a.x(), b.x()), qMin(a.y(), b.y())),
+                 QPoint(qMax(a.x(), b.x()), qMax(a.y(), b.y())));
+}
+
 QList<QRect> Handles(const QRect& r) {
     QList<QRect> handles;
     const int xs[] = {r.left(), r.center().x(), r.right()};
@@ -117,7 +124,7 @@ void CZbView::mouseMoveEvent(QMouseEvent* event) {
         if (m_drag == Drag::Move)
             r = m_dragRect.translated(pixel - m_dragStart);
         else // new band, or resize from the opposite corner
-            r = QRect(m_dragStart, pixel).normalized();
+            r = RectFromCorners(m_dragStart, pixel);
         if (m_pBand) m_pBand->setGeometry(r);
     }
     emit stateChanged();

@@ -26,6 +26,7 @@
 #include "view/ui/displaydlg.h"
 #include "view/ui/zbview.h"
 #include "view/viewcoords.h"
+#include "view/viewtools.h"
 
 namespace {
 
@@ -37,6 +38,29 @@ void OnNextDialog(std::function<void(QWidget*)> drive) {
         drive(dialog);
     });
 }
+
+// Stands in for the zoom and extraction dialogs.
+struct RecordingRectangleTool : CRectangleTool {
+    void SetRectangle(float x1, float y1, float x2, float y2) override {
+        corners = {x1, y1, x2, y2};
+        ++calls;
+    }
+    QList<float> corners;
+    int calls = 0;
+};
+
+// Stands in for the regression dialog.
+struct RecordingPicker : CPointPickingTool {
+    void PickPoint(bool isFound, std::int16_t r, std::int16_t, std::int16_t, float, float,
+                   float) override {
+        found = isFound;
+        row = r;
+        ++calls;
+    }
+    bool found = false;
+    int row = -1;
+    int calls = 0;
+};
 
 } // namespace
 
@@ -56,6 +80,9 @@ class TestMainFrame : public QObject {
     void clickOnASampleMovesTheReference();
     void arrowsWrapThroughMPoints_data();
     void arrowsWrapThroughMPoints();
+    void rectangleGoesToTheOpenTools_data();
+    void rectangleGoesToTheOpenTools();
+    void regressionPickingTakesTheClick();
     void displayDialog();
     void displayDialogGraphWithNothingShowsCodeSheet();
     void openingAFileResetsTheReference();
@@ -251,6 +278,76 @@ void TestMainFrame::arrowsWrapThroughMPoints() {
     QTest::keyClick(View(), Qt::Key_Right);
     QCOMPARE(int(View()->m_nSelRow), 0);
     QCOMPARE(m_app->m_fRefX, 0.0f);
+}
+
+void TestMainFrame::rectangleGoesToTheOpenTools_data() {
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::newRow("top-left to bottom-right") << QPoint(100, 80) << QPoint(300, 250);
+    QTest::newRow("bottom-right to top-left") << QPoint(300, 250) << QPoint(100, 80);
+}
+
+// While the zoom or the extraction dialog is open, a drag draws the tracker
+// rectangle and both open tools get its corners in shown units; the
+// reference point stays.
+void TestMainFrame::rectangleGoesToTheOpenTools() {
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    Acquire(50);
+    m_doc->m_nDisplay = 1;
+    m_doc->m_bZoomOpen = 1;
+    m_doc->m_bExtractOpen = 1;
+    RecordingRectangleTool zoom, extraction;
+    View()->m_pZoomDlg = &zoom;
+    View()->m_pExtractDlg = &extraction;
+    View()->repaint();
+
+    QTest::mousePress(View(), Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(View(), (from + to) / 2);
+    QTest::mouseMove(View(), to);
+    QTest::mouseRelease(View(), Qt::LeftButton, Qt::NoModifier, to);
+
+    QCOMPARE(m_doc->m_tracker, QRect(QPoint(100, 80), QPoint(300, 250)));
+    QCOMPARE(zoom.calls, 1);
+    QCOMPARE(extraction.calls, 1);
+    const FloatPoint topLeft = Coords().PixelToShown(100, 80);
+    const FloatPoint bottomRight = Coords().PixelToShown(300, 250);
+    QCOMPARE(zoom.corners, QList<float>({topLeft.x, topLeft.y, bottomRight.x, bottomRight.y}));
+    QCOMPARE(extraction.corners, zoom.corners);
+    QVERIFY(!m_app->HasReference());
+    QCOMPARE(int(m_app->m_nRefPixelX), from.x());
+
+    // Dragging from inside moves the rectangle.
+    QTest::mousePress(View(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    QTest::mouseMove(View(), QPoint(210, 160));
+    QTest::mouseRelease(View(), Qt::LeftButton, Qt::NoModifier, QPoint(210, 160));
+    QCOMPARE(m_doc->m_tracker, QRect(QPoint(110, 90), QPoint(310, 260)));
+    QCOMPARE(zoom.calls, 2);
+}
+
+void TestMainFrame::regressionPickingTakesTheClick() {
+    Acquire(50);
+    m_doc->m_nDisplay = 1;
+    m_doc->m_bRegressionOpen = 1;
+    RecordingPicker picker;
+    View()->m_pRegressionDlg = &picker;
+    View()->repaint();
+    const CViewCoords coords = Coords();
+    m_doc->m_pRegressions->m_fTolerance =
+        1.5f * m_doc->m_fMultX / (coords.Scale() * m_doc->m_fMmPerUnitX);
+
+    // No point awaited: the click does nothing.
+    Click(SamplePixel(7));
+    QCOMPARE(picker.calls, 0);
+
+    m_doc->m_pRegressions->m_nSlot = 1;
+    m_doc->m_pRegressions->m_nPicking[1] = 2;
+    Click(SamplePixel(7));
+    QCOMPARE(picker.calls, 1);
+    QVERIFY(picker.found);
+    QCOMPARE(picker.row, 7);
+    QCOMPARE(View()->m_bClickFound, 1);
+    QVERIFY(!m_app->HasReference()); // picking leaves the cursor alone
 }
 
 // Only CH1 holds data: Voie 1 and Fronts can be ticked, the others not.
