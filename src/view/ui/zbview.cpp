@@ -7,8 +7,12 @@
 #include <QPainter>
 #include <QRubberBand>
 
+#include "code/ui/codeparamsdlg.h"
+#include "code/ui/generatedlg.h"
+#include "code/ui/rotatedlg.h"
 #include "common/colorref.h"
 #include "common/novalue.h"
+#include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "view/ui/displaydlg.h"
@@ -22,6 +26,10 @@ namespace {
 constexpr int kCmdDisplayType = 32783;
 constexpr int kCmdResetCursor = 32775;
 constexpr int kCmdContextLegend = 32791;
+constexpr int kCmdGenerateCode = 32800;
+constexpr int kCmdCodeParameters = 32788;
+constexpr int kCmdRotate = 32803;
+constexpr int kCmdExtract = 32799;
 
 struct ViewCommand {
     int id;
@@ -33,6 +41,22 @@ struct ViewCommand {
 const ViewCommand kViewCommands[] = {
     {kCmdDisplayType, &CZbView::OnDisplaySelection},
     {kCmdResetCursor, &CZbView::OnResetCursor},
+    {kCmdGenerateCode, &CZbView::OnGenerateCode},
+    {kCmdCodeParameters, &CZbView::OnCodeParameters},
+    {kCmdRotate, &CZbView::OnRotate},
+    {kCmdExtract, &CZbView::OnExtract},
+};
+
+// The extraction dialog takes the rectangle as its zone.
+class ExtractionZoneTool : public CRectangleTool {
+  public:
+    explicit ExtractionZoneTool(CExtractDlg* dialog) : m_pDialog(dialog) {}
+    void SetRectangle(float x1, float y1, float x2, float y2) override {
+        m_pDialog->SetZone(x1, y1, x2, y2);
+    }
+
+  private:
+    CExtractDlg* m_pDialog;
 };
 
 // The tracker: dotted outline in 0xFF7F7F and square handles at its corners
@@ -68,7 +92,11 @@ CZbView::CZbView(CZbDoc& doc, CZbApp& app, QWidget* parent)
     setMinimumSize(200, 150);
 }
 
-CZbView::~CZbView() = default;
+CZbView::~CZbView() {
+    // An open tool dialog dies with the view; it must not call back into it.
+    for (QObject* child : children())
+        child->disconnect(this);
+}
 
 bool CZbView::HasCommand(int id) {
     for (const ViewCommand& command : kViewCommands)
@@ -249,6 +277,43 @@ void CZbView::contextMenuEvent(QContextMenuEvent* event) {
 void CZbView::OnDisplaySelection() {
     CDisplayDlg dialog(m_doc, m_app, this);
     if (dialog.exec() == QDialog::Accepted) RedrawViews();
+}
+
+// Modal dialogs run on the document and ask for redraws as they change it.
+template <class Dialog> void CZbView::RunModal(Dialog& dialog) {
+    connect(&dialog, &Dialog::redrawRequested, this, &CZbView::RedrawViews);
+    dialog.exec();
+    RedrawViews();
+}
+
+void CZbView::OnGenerateCode() {
+    CGenerateDlg dialog(&m_doc, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnCodeParameters() {
+    CCodeParamsDlg dialog(&m_doc, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnRotate() {
+    CRotateDlg dialog(&m_doc, &m_app, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnExtract() {
+    if (m_doc.m_bExtractOpen) return;                     // one at a time; its menu item is checked
+    auto* dialog = new CExtractDlg(&m_doc, &m_app, this); // sets the open flag, deletes itself
+    m_pExtractTool = std::make_unique<ExtractionZoneTool>(dialog);
+    m_pExtractDlg = m_pExtractTool.get();
+    connect(dialog, &CExtractDlg::redrawRequested, this, &CZbView::RedrawViews);
+    connect(dialog, &CExtractDlg::closed, this, [this] {
+        m_pExtractDlg = nullptr;
+        m_pExtractTool.reset();
+        RedrawViews();
+    });
+    dialog->show();
+    RedrawViews();
 }
 
 void CZbView::OnResetCursor() {

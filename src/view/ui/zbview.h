@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
+#include <memory>
 
 #include "view/viewcursor.h"
 
@@ -46,6 +47,10 @@ class CZbView : public QWidget, public CViewCursor {
     // Commands.
     void OnDisplaySelection();
     void OnResetCursor();
+    void OnGenerateCode();
+    void OnCodeParameters();
+    void OnRotate();
+    void OnExtract();
 
   signals:
     // The document or the mouse state changed: panes and menus follow.
@@ -65,6 +70,7 @@ class CZbView : public QWidget, public CViewCursor {
     void BeginRectangle(QPoint pixel);
     void FinishRectangle();
     void DrawTracker(QPainter& painter) const;
+    template <class Dialog> void RunModal(Dialog& dialog);
 
     CZbDoc& m_doc;
     CZbApp& m_app;
@@ -75,4 +81,6 @@ class CZbView : public QWidget, public CViewCursor {
     QPoint m_dragStart;
     QRect m_dragRect;
     QRubberBand* m_pBand = nullptr;
+    // What m_pExtractDlg points to while the extraction dialog is open.
+    std::unique_ptr<CRectangleTool> m_pExtractTool;
 };

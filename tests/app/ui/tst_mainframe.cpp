@@ -21,6 +21,7 @@
 #include "app/commandtable.h"
 #include "app/mainframe.h"
 #include "common/novalue.h"
+#include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "view/ui/displaydlg.h"
@@ -83,6 +84,7 @@ class TestMainFrame : public QObject {
     void rectangleGoesToTheOpenTools_data();
     void rectangleGoesToTheOpenTools();
     void regressionPickingTakesTheClick();
+    void extractionOpensOnce();
     void displayDialog();
     void displayDialogGraphWithNothingShowsCodeSheet();
     void openingAFileResetsTheReference();
@@ -348,6 +350,35 @@ void TestMainFrame::regressionPickingTakesTheClick() {
     QCOMPARE(picker.row, 7);
     QCOMPARE(View()->m_bClickFound, 1);
     QVERIFY(!m_app->HasReference()); // picking leaves the cursor alone
+}
+
+// Choosing extraction twice opens one dialog; its item stays checked until it
+// closes, and while open it takes the rectangle as its zone.
+void TestMainFrame::extractionOpensOnce() {
+    Acquire(50);
+    m_doc->m_nDisplay = 1;
+    m_frame->UpdateCommandUi();
+    QAction* extract = m_frame->Action(kCmdExtract);
+    QVERIFY(extract->isEnabled());
+    extract->trigger();
+    extract->trigger();
+    const QList<CExtractDlg*> dialogs = View()->findChildren<CExtractDlg*>();
+    QCOMPARE(dialogs.size(), 1);
+    QVERIFY(extract->isChecked());
+    QCOMPARE(m_doc->m_bExtractOpen, 1);
+    QVERIFY(View()->m_pExtractDlg);
+
+    QTest::mousePress(View(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 40));
+    QTest::mouseMove(View(), QPoint(250, 200));
+    QTest::mouseRelease(View(), Qt::LeftButton, Qt::NoModifier, QPoint(250, 200));
+    QVERIFY2(dialogs[0]->m_strMessage.startsWith(QStringLiteral("Limites:")),
+             qPrintable(dialogs[0]->m_strMessage));
+
+    dialogs[0]->close();
+    QTRY_VERIFY(View()->findChildren<CExtractDlg*>().isEmpty());
+    QVERIFY(!extract->isChecked());
+    QCOMPARE(m_doc->m_bExtractOpen, 0);
+    QVERIFY(!View()->m_pExtractDlg);
 }
 
 // Only CH1 holds data: Voie 1 and Fronts can be ticked, the others not.
