@@ -33,6 +33,13 @@ constexpr float kDigitTypeRatio = 0.2857142857142857f;
 constexpr float kRowStartX = -20, kFirstRowY = 70, kRowPitch = 40, kRowRightLimit = 230;
 constexpr float kGap = 10;
 constexpr float kHeightPerBarMm = 40, kMaxHeight = 25;
+// Widths beyond this (or not positive, or not numbers) can only come from a
+// damaged file; such a rendering is left out and takes no room.
+constexpr float kMaxModuleMm = 100;
+
+bool IsDrawableWidth(float mm) {
+    return mm > 0 && mm <= kMaxModuleMm;
+}
 
 bool IsDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -274,6 +281,7 @@ void CCode::DrawCodeSheet(QPainter* painter, CZbDoc* doc, CZbApp* app, bool prin
         float x = kRowStartX, y = kFirstRowY;
         for (int i = 0; i < CZbDoc::kRenderings; ++i) {
             const float bar = doc->m_fBar[i], space = doc->m_fSpace[i];
+            if (!IsDrawableWidth(bar) || !IsDrawableWidth(space)) continue;
             const float height = std::min(kHeightPerBarMm * bar, kMaxHeight);
             code.SetGeometry(bar, space, height);
             code.SetColours(doc->m_crBar[i], doc->m_crSpace[i]);

@@ -1,6 +1,8 @@
+#include <QImage>
 #include <QPainter>
 #include <QTest>
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 #include "code/code.h"
@@ -313,6 +315,38 @@ class TestCodeSheet : public QObject {
         for (int i = 0; i < CZbDoc::kRenderings; ++i)
             QCOMPARE(Place(*device, i).bars, i < 4 ? 51 : 0);
         QCOMPARE(TextsStartingWith(*device, QStringLiteral("T:")).size(), 4);
+    }
+
+    // Widths from a damaged file: the sheet still paints, on screen and on
+    // paper; the damaged rendering is left out and takes no room.
+    void damagedWidths_data() {
+        QTest::addColumn<float>("width");
+        QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN();
+        QTest::newRow("infinite") << std::numeric_limits<float>::infinity();
+        QTest::newRow("huge") << 1e30f;
+        QTest::newRow("negative") << -0.6f;
+        QTest::newRow("zero") << 0.0f;
+    }
+    void damagedWidths() {
+        QFETCH(float, width);
+        CZbApp app;
+        CZbDoc doc(&app);
+        ColourRenderings(doc);
+        doc.m_fBar[1] = doc.m_fSpace[1] = width;
+        for (bool printing : {false, true}) {
+            QImage image(1280, 800, QImage::Format_RGB32);
+            QPainter painter(&image);
+            CCode::DrawCodeSheet(&painter, &doc, &app, printing);
+        }
+        const auto device = PaintSheet(doc, app);
+        QCOMPARE(Place(*device, 0).bars, 51);
+        QVERIFY(qAbs(Place(*device, 0).x - -20) < 0.02);
+        QCOMPARE(Place(*device, 1).bars, 0);
+        const Placement third = Place(*device, 2);
+        QCOMPARE(third.bars, 51);
+        // In the place the left-out rendering would have taken.
+        QVERIFY2(qAbs(third.x - 46.4) < 0.02 && qAbs(third.y - 70) < 0.02,
+                 qPrintable(QStringLiteral("%1, %2").arg(third.x).arg(third.y)));
     }
 
     // Printing clears the reference point and the sheet fixes the page window

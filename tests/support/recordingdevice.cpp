@@ -46,7 +46,7 @@ class RecordingEngine : public QPaintEngine {
     }
     void drawRects(const QRect* rects, int count) override {
         for (int i = 0; i < count; ++i) {
-            const QRectF rect(rects[i]);
+            const QRectF rect = Widen(rects[i]);
             drawRects(&rect, 1);
         }
     }
@@ -56,7 +56,7 @@ class RecordingEngine : public QPaintEngine {
         SetBox(item, ToLogical(rect));
         m_device->Record(item);
     }
-    void drawEllipse(const QRect& rect) override { drawEllipse(QRectF(rect)); }
+    void drawEllipse(const QRect& rect) override { drawEllipse(Widen(rect)); }
 
     void drawPolygon(const QPointF* points, int count, PolygonDrawMode) override {
         RecordingDevice::Item item = Start(RecordingDevice::Polygon);
@@ -124,6 +124,11 @@ class RecordingEngine : public QPaintEngine {
     }
 
   private:
+    // QRectF(QRect) overflows on rectangles wider than the int range.
+    static QRectF Widen(const QRect& rect) {
+        return QRectF(rect.left(), rect.top(), double(rect.right()) - rect.left() + 1,
+                      double(rect.bottom()) - rect.top() + 1);
+    }
     RecordingDevice::Item Start(RecordingDevice::Kind kind) const {
         RecordingDevice::Item item;
         item.kind = kind;
