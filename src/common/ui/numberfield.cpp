@@ -25,6 +25,8 @@ QLineEdit* NewDigitsEdit(QWidget* parent, const char* objectName, int maxDigits)
 }
 
 float ReadRealField(const QLineEdit* edit, float previous) {
+    // An entry left as shown keeps all the digits the text rounded away.
+    if (edit->text() == Sprintf("%g", previous)) return previous;
     bool ok = false;
     const float value = QLocale::c().toFloat(edit->text().trimmed(), &ok);
     return ok ? value : previous;
