@@ -86,7 +86,13 @@ class TestExtractDlg : public QObject {
         dialog->show();
         QSignalSpy redraws(dialog.data(), &CExtractDlg::redrawRequested);
 
-        dialog->SetZone(rectangle[0], rectangle[1], rectangle[2], rectangle[3]);
+        if (rectangle[1] > rectangle[3]) {
+            // As the view hands it over: top-left, then bottom-right.
+            CRectangleTool* tool = dialog.data();
+            tool->SetRectangle(rectangle[0], rectangle[1], rectangle[2], rectangle[3]);
+        } else {
+            dialog->SetZone(rectangle[0], rectangle[1], rectangle[2], rectangle[3]);
+        }
         QCOMPARE(Message(dialog), message);
         QVERIFY(ClickButton(dialog, QStringLiteral("&Extraire")));
 
