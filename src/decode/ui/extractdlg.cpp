@@ -93,10 +93,6 @@ void CExtractDlg::SetZone(float xmi, float ymi, float xma, float yma) {
     m_fYMax = zone.fYMax;
 }
 
-void CExtractDlg::SetRectangle(float x1, float y1, float x2, float y2) {
-    SetZone(x1, y2, x2, y1);
-}
-
 void CExtractDlg::ReadControls() {
     if (QAbstractButton* checked = m_pChannels->checkedButton())
         m_nChannel = m_pChannels->id(checked);

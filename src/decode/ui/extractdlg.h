@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "decode/extraction.h"
-#include "view/viewtools.h"
 
 class QButtonGroup;
 class QLabel;
@@ -15,7 +14,7 @@ class CZbDoc;
 // drags a rectangle on the graph (the view hands it over with SetZone) and
 // clicks "&Extraire" to erase every sample of that channel outside it. The
 // dialog deletes itself when closed.
-class CExtractDlg : public QDialog, public CRectangleTool {
+class CExtractDlg : public QDialog {
     Q_OBJECT
   public:
     // Sets the document's m_bExtractOpen; closing clears it.
@@ -26,8 +25,6 @@ class CExtractDlg : public QDialog, public CRectangleTool {
     // The rectangle the user dragged, in shown units: left, bottom, right, top
     // (corners in any order).
     void SetZone(float xmi, float ymi, float xma, float yma);
-    // The view's rubber band: top-left (x1, y1), bottom-right (x2, y2).
-    void SetRectangle(float x1, float y1, float x2, float y2) override;
 
     int m_nChannel = -1; // radio: 0 CH1, 1 CH2, 2 REF1, 3 REF2, 4 MATH
     QString m_strMessage;

@@ -12,6 +12,7 @@
 #include "code/ui/rotatedlg.h"
 #include "common/colorref.h"
 #include "common/novalue.h"
+#include "decode/ui/analysedlg.h"
 #include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
@@ -30,6 +31,7 @@ constexpr int kCmdGenerateCode = 32800;
 constexpr int kCmdCodeParameters = 32788;
 constexpr int kCmdRotate = 32803;
 constexpr int kCmdExtract = 32799;
+constexpr int kCmdAnalyse = 32805;
 
 struct ViewCommand {
     int id;
@@ -45,6 +47,7 @@ const ViewCommand kViewCommands[] = {
     {kCmdCodeParameters, &CZbView::OnCodeParameters},
     {kCmdRotate, &CZbView::OnRotate},
     {kCmdExtract, &CZbView::OnExtract},
+    {kCmdAnalyse, &CZbView::OnAnalyse},
 };
 
 // The extraction dialog takes the rectangle as its zone.
@@ -298,6 +301,11 @@ void CZbView::OnCodeParameters() {
 
 void CZbView::OnRotate() {
     CRotateDlg dialog(&m_doc, &m_app, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnAnalyse() {
+    CAnalyseDlg dialog(&m_doc, &m_app, this);
     RunModal(dialog);
 }
 

@@ -51,6 +51,7 @@ class CZbView : public QWidget, public CViewCursor {
     void OnCodeParameters();
     void OnRotate();
     void OnExtract();
+    void OnAnalyse();
 
   signals:
     // The document or the mouse state changed: panes and menus follow.

@@ -86,13 +86,7 @@ class TestExtractDlg : public QObject {
         dialog->show();
         QSignalSpy redraws(dialog.data(), &CExtractDlg::redrawRequested);
 
-        if (rectangle[1] > rectangle[3]) {
-            // As the view hands it over: top-left, then bottom-right.
-            CRectangleTool* tool = dialog.data();
-            tool->SetRectangle(rectangle[0], rectangle[1], rectangle[2], rectangle[3]);
-        } else {
-            dialog->SetZone(rectangle[0], rectangle[1], rectangle[2], rectangle[3]);
-        }
+        dialog->SetZone(rectangle[0], rectangle[1], rectangle[2], rectangle[3]);
         QCOMPARE(Message(dialog), message);
         QVERIFY(ClickButton(dialog, QStringLiteral("&Extraire")));
 
