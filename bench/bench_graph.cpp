@@ -1,0 +1,69 @@
+// Paints a graph of 5000 rows with three curves into a 1920x1080 image again
+// and again and prints the median time per paint. The view repaints on every
+// change, so this should stay well under 5 ms.
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "doc/zbapp.h"
+#include "doc/zbdoc.h"
+#include "view/viewdraw.h"
+
+namespace {
+
+constexpr int kRows = 5000;
+constexpr int kPaints = 200;
+
+// CH1 a noisy sine, CH2 a square wave, the edges a staircase: three curves.
+void FillDocument(CZbDoc& doc) {
+    doc.ClearSamples();
+    doc.m_nChannels = kChannelCh1 | kChannelCh2;
+    doc.m_nDisplay = kChannelCh1 | kChannelCh2 | kChannelEdges;
+    doc.m_nPoints = kRows;
+    for (int row = 0; row < kRows; ++row) {
+        const float t = row * 1e-5f;
+        doc.m_fT[row][0] = t;
+        doc.m_fT[row][1] = 2 * std::sin(t * 400) + 0.05f * std::sin(t * 9e4f);
+        doc.m_fT[row][2] = t;
+        doc.m_fT[row][3] = (row / 250) % 2 ? 1.5f : -1.5f;
+        doc.m_fT[row][4] = t;
+        doc.m_fT[row][5] = float((row / 100) % 7) * 0.4f - 1.2f;
+    }
+}
+
+double MedianPaintMs(CZbDoc& doc, CZbApp& app, bool antialiased) {
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    std::vector<double> times;
+    for (int i = 0; i < kPaints; ++i) {
+        image.fill(Qt::white);
+        QElapsedTimer timer;
+        timer.start();
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, antialiased);
+        painter.setRenderHint(QPainter::TextAntialiasing, antialiased);
+        DrawGraphPage(painter, doc, app, false, false);
+        painter.end();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication application(argc, argv);
+    CZbApp app;
+    CZbDoc doc(&app);
+    app.m_pDoc = &doc;
+    FillDocument(doc);
+    std::printf("graph, %d rows, 3 curves, 1920x1080, median of %d paints:\n", kRows, kPaints);
+    std::printf("  aliased:      %.2f ms\n", MedianPaintMs(doc, app, false));
+    std::printf("  antialiased:  %.2f ms\n", MedianPaintMs(doc, app, true));
+    return 0;
+}
