@@ -13,7 +13,7 @@
 namespace {
 
 constexpr double kMmPerPoint = 25.4 / 72;
-constexpr double kPageMarginMm = 8; // the printed page's margin, top and left
+constexpr double kPageMarginMm = 24 * kMmPerPoint; // printed margin: a third of an inch
 
 // A word of text and the centre of its box in mm from the frame's top-left.
 struct PlacedText {

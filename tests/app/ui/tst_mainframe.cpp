@@ -231,11 +231,13 @@ void TestMainFrame::clickFarFromEverySample() {
 void TestMainFrame::clickOnASampleMovesTheReference() {
     Acquire(50);
     m_doc->m_nDisplay = 1;
-    // A pixel and a half of tolerance, in shown units; samples lie farther apart.
+    // A pixel and a half of tolerance, in shown units along the coarser axis
+    // (pixel positions are truncated on both); samples lie farther apart.
     View()->repaint();
     const CViewCoords coords = Coords();
     m_doc->m_pRegressions->m_fTolerance =
-        1.5f * m_doc->m_fMultX / (coords.Scale() * m_doc->m_fMmPerUnitX);
+        1.5f * std::max(m_doc->m_fMultX / (coords.Scale() * m_doc->m_fMmPerUnitX),
+                        m_doc->m_fMultY / (coords.Scale() * m_doc->m_fMmPerUnitY));
     const QPoint pixel = SamplePixel(20);
     Click(pixel);
     QCOMPARE(View()->m_bClickFound, 1);
