@@ -8,6 +8,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QPrinter;
 class QToolBar;
 class QTimer;
@@ -36,6 +37,8 @@ class CMainFrame : public QMainWindow {
     // Opens a .cod file into the document; reports a failure to the user.
     bool OpenDocumentFile(const QString& path);
     bool SaveDocumentFile(const QString& path);
+    // Files dropped on the window are opened one after the other.
+    void OpenDroppedFiles(const QMimeData& data);
 
     // Enabled and checked states of every command, and the two own panes.
     void UpdateCommandUi();

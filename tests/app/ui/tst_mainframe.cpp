@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -88,6 +89,7 @@ class TestMainFrame : public QObject {
     void displayDialog();
     void displayDialogGraphWithNothingShowsCodeSheet();
     void openingAFileResetsTheReference();
+    void droppedFilesOpenAndTheRecentListKeepsFour();
     void contextMenu();
     void previewClearsTheReference();
     void aboutBoxHistory();
@@ -461,6 +463,38 @@ void TestMainFrame::openingAFileResetsTheReference() {
     QTest::keyClick(m_frame.get(), Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(m_frame->windowTitle(), QStringLiteral("Sansnom - Lineatix"));
     QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333931"));
+}
+
+void TestMainFrame::droppedFilesOpenAndTheRecentListKeepsFour() {
+    QTemporaryDir dir;
+    QList<QUrl> urls;
+    QStringList paths;
+    for (int i = 1; i <= 5; ++i) {
+        const QString path = dir.filePath(QStringLiteral("f%1.cod").arg(i));
+        CZbApp otherApp;
+        CZbDoc other(&otherApp);
+        other.m_strCode = QStringLiteral("400638133393%1").arg(i);
+        QString error;
+        QVERIFY2(other.Save(path, &error), qPrintable(error));
+        urls << QUrl::fromLocalFile(path);
+        paths.prepend(QFileInfo(path).absoluteFilePath());
+    }
+    QMimeData data;
+    data.setUrls(urls);
+    QVERIFY(m_frame->acceptDrops());
+    m_frame->OpenDroppedFiles(data);
+
+    // Each dropped file was opened in turn: the last one stays.
+    QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333935"));
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("f5.cod - Lineatix"));
+    QCOMPARE(m_frame->RecentFiles(), paths.mid(0, 4));
+
+    // The list survives the window and reopens a file.
+    m_frame = std::make_unique<CMainFrame>(*m_doc, *m_app);
+    QCOMPARE(m_frame->RecentFiles(), paths.mid(0, 4));
+    QVERIFY(m_frame->OpenDocumentFile(paths[3]));
+    QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333932"));
+    QCOMPARE(m_frame->RecentFiles().first(), paths[3]);
 }
 
 void TestMainFrame::contextMenu() {
