@@ -216,20 +216,24 @@ void RegressionEnd(const CPlotter& plotter, double x0, double y0, double angle, 
         CPlotter::IntersectLines(x0, y0, angle, 0, bottom, 0, x, y);
 }
 
+// A curve or a column out of range falls back to 0 rather than writing
+// outside the tables.
+void SetCurveColumn(std::int16_t* columns, QString* labels, std::int16_t curve, std::int16_t column,
+                    const QString& label) {
+    if (curve < 0 || curve >= CPlotter::kCurves) curve = 0;
+    if (column < 0 || column >= CPlotter::kCurves) column = 0;
+    columns[curve] = column;
+    labels[curve] = label;
+}
+
 } // namespace
 
 void CPlotter::SetXColumn(std::int16_t curve, std::int16_t column, const QString& label) {
-    if (curve < 0 || curve >= kCurves) curve = 0;
-    if (column < 0 || column >= kCurves) column = 0;
-    m_nXCol[curve] = column;
-    m_strXLabel[curve] = label;
+    SetCurveColumn(m_nXCol, m_strXLabel, curve, column, label);
 }
 
 void CPlotter::SetYColumn(std::int16_t curve, std::int16_t column, const QString& label) {
-    if (curve < 0 || curve >= kCurves) curve = 0;
-    if (column < 0 || column >= kCurves) column = 0;
-    m_nYCol[curve] = column;
-    m_strYLabel[curve] = label;
+    SetCurveColumn(m_nYCol, m_strYLabel, curve, column, label);
 }
 
 void CPlotter::ResetClip() {

@@ -10,6 +10,7 @@
 #include "doc/zbdoc.h"
 #include "graph/plotter.h"
 #include "graph/regressionset.h"
+#include "graphsamples.h"
 #include "recordingdevice.h"
 #include "view/viewdraw.h"
 
@@ -79,15 +80,6 @@ QStringList Texts(const QVector<RecordingDevice::Item>& items) {
     for (const auto& item : items)
         if (item.kind == RecordingDevice::Text) texts << item.text;
     return texts;
-}
-
-QVector<QPointF> Ramp(double x0, double x1, double y0, double y1, int count = 11) {
-    QVector<QPointF> points;
-    for (int i = 0; i < count; ++i) {
-        const double t = double(i) / (count - 1);
-        points << QPointF(x0 + (x1 - x0) * t, y0 + (y1 - y0) * t);
-    }
-    return points;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include "common/format.h"
 #include "graph/graphscale.h"
+#include "graphsamples.h"
 
 namespace {
 
@@ -31,15 +32,6 @@ struct Table {
                                  kFrameHeight);
     }
 };
-
-QVector<QPointF> Ramp(double x0, double x1, double y0, double y1, int count = 11) {
-    QVector<QPointF> points;
-    for (int i = 0; i < count; ++i) {
-        const double t = double(i) / (count - 1);
-        points << QPointF(x0 + (x1 - x0) * t, y0 + (y1 - y0) * t);
-    }
-    return points;
-}
 
 // The value of a named quantity of the scale; "lowY" is the mm position of
 // the lowest sample relative to the x axis.
