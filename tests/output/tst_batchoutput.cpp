@@ -4,6 +4,8 @@
 
 #include <QImage>
 #include <QImageReader>
+#include <QMap>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -159,6 +161,41 @@ class TestBatchOutput : public QObject {
         const int code = runs[29].right - runs[0].left;
         QVERIFY2(std::abs(code - 95 * modulePixels) <= 2,
                  qPrintable(QStringLiteral("%1 px, expected %2").arg(code).arg(95 * modulePixels)));
+    }
+
+    // The texts of the printed sheet, upright and where they belong: the title
+    // centred at (105, -75) mm hanging below that point, the French date at
+    // the top-left.
+    void printedTexts() {
+        const ProcessResult printed = RunLineatix({"--print-pdf", Path("texts.pdf")});
+        QCOMPARE(printed.exitCode, 0);
+        const ProcessResult text =
+            RunProgram(QStringLiteral("pdftotext"), {"-bbox", Path("texts.pdf"), "-"});
+        QCOMPARE(text.exitCode, 0);
+        const QRegularExpression word(
+            QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                           "yMax=\"[\\d.]+\">([^<]*)<"));
+        QMap<QString, QRectF> boxes; // first box of each word
+        QStringList words;
+        for (auto it = word.globalMatch(QString::fromUtf8(text.out)); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            words << m.captured(4);
+            if (!boxes.contains(m.captured(4)))
+                boxes.insert(m.captured(4),
+                             QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                    QPointF(m.captured(3).toDouble(), 0)));
+        }
+        const double margin = 24, pointsPerMm = 72 / 25.4;
+        QVERIFY(boxes.contains("CODE") && boxes.contains("5410673004208"));
+        const double centre = (boxes["CODE"].left() + boxes["5410673004208"].right()) / 2;
+        QVERIFY2(qAbs(centre - (margin + (105 - kSheetLeft) * pointsPerMm)) < 1,
+                 qPrintable(QString::number(centre)));
+        QVERIFY(qAbs(boxes["CODE"].top() - (margin + (kSheetTop - -75) * pointsPerMm)) < 1);
+        QVERIFY2(words.join(' ').contains(QRegularExpression(
+                     "^(lundi|mardi|mercredi|jeudi|vendredi|samedi|dimanche), \\d\\d \\S+ \\d{4} - "
+                     "\\d\\d:\\d\\d:\\d\\d ")),
+                 qPrintable(words.mid(0, 8).join(' ')));
+        QVERIFY(words.join(' ').contains("T:0.60, E:0.60, (64,0,0) (64,255,255)"));
     }
 
     void renderPng() {
