@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "common/format.h"
+#include "common/ui/dialogparts.h"
 #include "common/ui/numberfield.h"
 #include "doc/zbdoc.h"
 
@@ -20,12 +21,6 @@ namespace {
 
 // Up to three digits; larger values are limited to 255 when read.
 constexpr int kComponentDigits = 3;
-
-QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
 
 } // namespace
 
@@ -44,8 +39,9 @@ CCodeParamsDlg::CCodeParamsDlg(CZbDoc* doc, QWidget* parent) : QDialog(parent), 
 
     auto* widthsBox = new QGroupBox(QStringLiteral("Epaisseurs du code n°1"), this);
     auto* widths = new QFormLayout(widthsBox);
-    widths->addRow(BuddyLabel(QStringLiteral("&Trait simple (mm):"), m_pBarEdit, this), m_pBarEdit);
-    widths->addRow(BuddyLabel(QStringLiteral("&Espace simple (mm):"), m_pSpaceEdit, this),
+    widths->addRow(NewBuddyLabel(QStringLiteral("&Trait simple (mm):"), m_pBarEdit, this),
+                   m_pBarEdit);
+    widths->addRow(NewBuddyLabel(QStringLiteral("&Espace simple (mm):"), m_pSpaceEdit, this),
                    m_pSpaceEdit);
 
     auto* renderingsBox = new QGroupBox(QStringLiteral("N° du code"), this);
@@ -59,7 +55,7 @@ CCodeParamsDlg::CCodeParamsDlg(CZbDoc* doc, QWidget* parent) : QDialog(parent), 
 
     auto* coefficient = new QFormLayout;
     coefficient->addRow(
-        BuddyLabel(QStringLiteral("&Coef. d'éch. entre les codes:"), m_pCoefEdit, this),
+        NewBuddyLabel(QStringLiteral("&Coef. d'éch. entre les codes:"), m_pCoefEdit, this),
         m_pCoefEdit);
 
     auto* colours = new QGridLayout;
@@ -95,8 +91,8 @@ CCodeParamsDlg::CCodeParamsDlg(CZbDoc* doc, QWidget* parent) : QDialog(parent), 
     ShowControls();
 
     connect(m_pRenderings, &QButtonGroup::idClicked, this, &CCodeParamsDlg::OnRendering);
-    connect(barColour, &QPushButton::clicked, this, &CCodeParamsDlg::OnBarColour);
-    connect(spaceColour, &QPushButton::clicked, this, &CCodeParamsDlg::OnSpaceColour);
+    connect(barColour, &QPushButton::clicked, this, [this] { OnColour(true); });
+    connect(spaceColour, &QPushButton::clicked, this, [this] { OnColour(false); });
     connect(sameColours, &QPushButton::clicked, this, &CCodeParamsDlg::OnSameColours);
     connect(close, &QPushButton::clicked, this, &CCodeParamsDlg::OnClose);
 }
@@ -184,26 +180,22 @@ bool CCodeParamsDlg::ChooseColour(COLORREF* colour) {
     return true;
 }
 
-void CCodeParamsDlg::OnBarColour() {
+void CCodeParamsDlg::OnColour(bool bar) {
     COLORREF colour = 0;
     if (!ChooseColour(&colour)) return;
     ReadControls();
-    m_nBarR = static_cast<std::int16_t>(ColorRefRed(colour));
-    m_nBarG = static_cast<std::int16_t>(ColorRefGreen(colour));
-    m_nBarB = static_cast<std::int16_t>(ColorRefBlue(colour));
-    m_pDoc->m_crBar[m_nSelected] = colour;
-    ShowControls();
-    emit redrawRequested();
-}
-
-void CCodeParamsDlg::OnSpaceColour() {
-    COLORREF colour = 0;
-    if (!ChooseColour(&colour)) return;
-    ReadControls();
-    m_nSpaceR = static_cast<std::int16_t>(ColorRefRed(colour));
-    m_nSpaceG = static_cast<std::int16_t>(ColorRefGreen(colour));
-    m_nSpaceB = static_cast<std::int16_t>(ColorRefBlue(colour));
-    m_pDoc->m_crSpace[m_nSelected] = colour;
+    const auto show = [colour](std::int16_t* red, std::int16_t* green, std::int16_t* blue) {
+        *red = static_cast<std::int16_t>(ColorRefRed(colour));
+        *green = static_cast<std::int16_t>(ColorRefGreen(colour));
+        *blue = static_cast<std::int16_t>(ColorRefBlue(colour));
+    };
+    if (bar) {
+        show(&m_nBarR, &m_nBarG, &m_nBarB);
+        m_pDoc->m_crBar[m_nSelected] = colour;
+    } else {
+        show(&m_nSpaceR, &m_nSpaceG, &m_nSpaceB);
+        m_pDoc->m_crSpace[m_nSelected] = colour;
+    }
     ShowControls();
     emit redrawRequested();
 }

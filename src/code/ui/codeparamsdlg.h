@@ -35,8 +35,8 @@ class CCodeParamsDlg : public QDialog {
     void SetFields(const CodeParamsFields& fields);
     void Apply();
     void OnRendering(int index);
-    void OnBarColour();
-    void OnSpaceColour();
+    // "Couleur trait" (bar) or "Couleur espace".
+    void OnColour(bool bar);
     void OnSameColours();
     void OnClose();
     // The colour chosen in the system chooser, or false when cancelled.

@@ -11,42 +11,24 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "common/ui/dialogparts.h"
 #include "common/ui/numberfield.h"
 #include "doc/zbdoc.h"
-
-namespace {
-
-const char* const kChannelNames[CCodeAnalysis::kChannelCount] = {"CH1", "CH2", "REF1", "REF2",
-                                                                 "MATH"};
-
-QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
-
-} // namespace
 
 CAnalyseDlg::CAnalyseDlg(CZbDoc* doc, CZbApp* app, QWidget* parent)
     : QDialog(parent), m_analysis(doc), m_pApp(app) {
     setWindowTitle(QStringLiteral("Analyse du code"));
 
-    auto* channelsBox = new QGroupBox(QStringLiteral("Voie à extraire"), this);
-    auto* channels = new QVBoxLayout(channelsBox);
     m_pChannels = new QButtonGroup(this);
-    for (int i = 0; i < CCodeAnalysis::kChannelCount; ++i) {
-        auto* radio = new QRadioButton(QLatin1String(kChannelNames[i]), channelsBox);
-        m_pChannels->addButton(radio, i);
-        channels->addWidget(radio);
-    }
+    QGroupBox* channelsBox = NewScanChannelGroup(this, m_pChannels);
 
     m_pURefEdit = NewRealEdit(this, "uRef");
     m_pTEdit = NewRealEdit(this, "t");
     m_pEEdit = NewRealEdit(this, "e");
     auto* edits = new QFormLayout;
-    edits->addRow(BuddyLabel(QStringLiteral("&URef(V):"), m_pURefEdit, this), m_pURefEdit);
-    edits->addRow(BuddyLabel(QStringLiteral("&T(s):"), m_pTEdit, this), m_pTEdit);
-    edits->addRow(BuddyLabel(QStringLiteral("&E(s):"), m_pEEdit, this), m_pEEdit);
+    edits->addRow(NewBuddyLabel(QStringLiteral("&URef(V):"), m_pURefEdit, this), m_pURefEdit);
+    edits->addRow(NewBuddyLabel(QStringLiteral("&T(s):"), m_pTEdit, this), m_pTEdit);
+    edits->addRow(NewBuddyLabel(QStringLiteral("&E(s):"), m_pEEdit, this), m_pEEdit);
 
     m_pGenerate = new QPushButton(QStringLiteral("&Générer fronts"), this);
     m_pConfirm = new QPushButton(QStringLiteral("&Confirmer T&&E"), this);
@@ -57,12 +39,7 @@ CAnalyseDlg::CAnalyseDlg(CZbDoc* doc, CZbApp* app, QWidget* parent)
         buttons->addWidget(button);
     buttons->addStretch();
 
-    m_pMessage = new QLabel(this);
-    m_pMessage->setObjectName(QStringLiteral("message"));
-    m_pMessage->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_pMessage->setWordWrap(true);
-    m_pMessage->setMinimumSize(320, 110);
-    m_pMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pMessage = NewMessageField(this, 320, 110);
 
     auto* top = new QHBoxLayout;
     top->addWidget(channelsBox);

@@ -11,35 +11,19 @@
 #include <algorithm>
 
 #include "common/format.h"
+#include "common/ui/dialogparts.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
-
-namespace {
-
-const char* const kChannelNames[kScanChannels] = {"CH1", "CH2", "REF1", "REF2", "MATH"};
-
-} // namespace
 
 CExtractDlg::CExtractDlg(CZbDoc* doc, CZbApp* app, QWidget* parent) : QDialog(parent), m_pApp(app) {
     setWindowTitle(QStringLiteral("Extraction code barre"));
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
 
-    auto* channelsBox = new QGroupBox(QStringLiteral("Voie à extraire"), this);
-    auto* channels = new QVBoxLayout(channelsBox);
     m_pChannels = new QButtonGroup(this);
-    for (int i = 0; i < kScanChannels; ++i) {
-        auto* radio = new QRadioButton(QLatin1String(kChannelNames[i]), channelsBox);
-        m_pChannels->addButton(radio, i);
-        channels->addWidget(radio);
-    }
+    QGroupBox* channelsBox = NewScanChannelGroup(this, m_pChannels);
 
-    m_pMessage = new QLabel(this);
-    m_pMessage->setObjectName(QStringLiteral("message"));
-    m_pMessage->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_pMessage->setWordWrap(true);
-    m_pMessage->setMinimumSize(320, 90);
-    m_pMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pMessage = NewMessageField(this, 320, 90);
 
     auto* extract = new QPushButton(QStringLiteral("&Extraire"), this);
     auto* close = new QPushButton(QStringLiteral("&Fermer"), this);
