@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -82,7 +83,7 @@ QVector<PlacedText> PdfWords(const QString& pdf, const QString& html) {
 
 } // namespace
 
-class TestGraphPdf : public QObject {
+class TestGraphBatch : public QObject {
     Q_OBJECT
   private slots:
     // The printed graph has the screen's millimetre geometry: every tick
@@ -116,7 +117,37 @@ class TestGraphPdf : public QObject {
         QVERIFY(std::any_of(words.begin(), words.end(),
                             [](const PlacedText& w) { return w.text == "Echx:2.08e+002"; }));
     }
+
+    // The rendered view of a graph document shows the curve: a red run across
+    // the page, 0.3 mm wide.
+    void renderedPngShowsCurve() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString cod = dir.filePath("graph.cod"), png = dir.filePath("graph.png");
+        CZbApp app;
+        CZbDoc doc(&app);
+        FillDocument(doc);
+        QString error;
+        QVERIFY2(doc.Save(cod, &error), qPrintable(error));
+        const ProcessResult rendered =
+            RunLineatix({"--render-png", png, "--size", "1350x950", cod});
+        QVERIFY2(rendered.exitCode == 0, rendered.err.constData());
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(1350, 950)); // 5 pixels per mm
+        int redColumns = 0;
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.red() > 200 && c.green() < 100 && c.blue() < 100) {
+                    ++redColumns;
+                    break;
+                }
+            }
+        // Antialiased: mostly red is enough. The curve spans 0.96 x 208.33 = 200 mm, the red axis
+        // labels 30 mm more at most.
+        QVERIFY2(redColumns > 950 && redColumns < 1160, qPrintable(QString::number(redColumns)));
+    }
 };
 
-QTEST_MAIN(TestGraphPdf)
-#include "tst_graphpdf.moc"
+QTEST_MAIN(TestGraphBatch)
+#include "tst_graphbatch.moc"
