@@ -102,6 +102,7 @@ class TestMainFrame : public QObject {
     CViewCoords Coords() { return CViewCoords(*m_doc, View()->size()); }
     QPoint SamplePixel(int row);
     void Click(QPoint pixel);
+    void PickWithinPixels(float pixels);
 
     QTemporaryDir m_settingsDir;
     std::unique_ptr<CZbApp> m_app;
@@ -154,6 +155,17 @@ void TestMainFrame::Click(QPoint pixel) {
     QTest::mouseMove(View(), pixel);
     QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, pixel);
     m_frame->UpdateStatusPanes();
+}
+
+// The click tolerance as a number of pixels, in shown units along the
+// coarser axis (pixel positions are truncated on both). The test samples lie
+// farther apart than that.
+void TestMainFrame::PickWithinPixels(float pixels) {
+    View()->repaint(); // the graph writes its transform back while drawing
+    const float scale = Coords().Scale();
+    m_doc->m_pRegressions->m_fTolerance =
+        pixels * std::max(m_doc->m_fMultX / (scale * m_doc->m_fMmPerUnitX),
+                          m_doc->m_fMultY / (scale * m_doc->m_fMmPerUnitY));
 }
 
 void TestMainFrame::startsWithTitleAndCodePane() {
@@ -233,13 +245,7 @@ void TestMainFrame::clickFarFromEverySample() {
 void TestMainFrame::clickOnASampleMovesTheReference() {
     Acquire(50);
     m_doc->m_nDisplay = 1;
-    // A pixel and a half of tolerance, in shown units along the coarser axis
-    // (pixel positions are truncated on both); samples lie farther apart.
-    View()->repaint();
-    const CViewCoords coords = Coords();
-    m_doc->m_pRegressions->m_fTolerance =
-        1.5f * std::max(m_doc->m_fMultX / (coords.Scale() * m_doc->m_fMmPerUnitX),
-                        m_doc->m_fMultY / (coords.Scale() * m_doc->m_fMmPerUnitY));
+    PickWithinPixels(1.5f);
     const QPoint pixel = SamplePixel(20);
     Click(pixel);
     QCOMPARE(View()->m_bClickFound, 1);
@@ -262,10 +268,7 @@ void TestMainFrame::arrowsWrapThroughMPoints() {
     QFETCH(int, rows);
     Acquire(rows);
     m_doc->m_nDisplay = 1;
-    View()->repaint();
-    const CViewCoords coords = Coords();
-    m_doc->m_pRegressions->m_fTolerance =
-        1.5f * m_doc->m_fMultX / (coords.Scale() * m_doc->m_fMmPerUnitX);
+    PickWithinPixels(1.5f);
     Click(SamplePixel(0));
     QCOMPARE(int(View()->m_nSelRow), 0);
     const QString atZero = Readout();
@@ -337,10 +340,7 @@ void TestMainFrame::regressionPickingTakesTheClick() {
     m_doc->m_bRegressionOpen = 1;
     RecordingPicker picker;
     View()->m_pRegressionDlg = &picker;
-    View()->repaint();
-    const CViewCoords coords = Coords();
-    m_doc->m_pRegressions->m_fTolerance =
-        1.5f * m_doc->m_fMultX / (coords.Scale() * m_doc->m_fMmPerUnitX);
+    PickWithinPixels(1.5f);
 
     // No point awaited: the click does nothing.
     Click(SamplePixel(7));
