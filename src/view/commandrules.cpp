@@ -5,8 +5,12 @@
 #include "common/novalue.h"
 #include "doc/zbdoc.h"
 
+bool ShowsGraph(const CZbDoc& doc) {
+    return doc.m_nDisplay != 0 && !(doc.m_nDisplay & kChannelImage);
+}
+
 bool GraphRule(const CZbDoc& doc) {
-    return doc.m_nPoints > 0 && doc.m_nDisplay != 0 && doc.m_nDisplay != kChannelImage;
+    return doc.m_nPoints > 0 && ShowsGraph(doc);
 }
 
 bool CommandEnabled(CommandRule rule, const CZbDoc& doc) {

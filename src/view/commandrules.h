@@ -12,6 +12,9 @@ enum class CommandRule {
 // The modeless tool a command opens, whose menu item is checked while open.
 enum class CommandTool { None, Extraction, Regression, Zoom };
 
+// The view shows the graph: neither the code sheet (0) nor the image (bit 32,
+// which wins over any curve bit, as in the drawing).
+bool ShowsGraph(const CZbDoc& doc);
 bool GraphRule(const CZbDoc& doc);
 bool CommandEnabled(CommandRule rule, const CZbDoc& doc);
 bool CommandChecked(CommandTool tool, const CZbDoc& doc);

@@ -140,7 +140,7 @@ bool ReadSample(const CZbDoc& doc, std::int16_t xCol, std::int16_t yCol, std::in
 }
 
 QString MouseReadout(const CZbDoc& doc, const CZbApp& app) {
-    if (doc.m_nDisplay != 0 && (doc.m_nDisplay & kChannelImage)) return ImageReadout(doc, app);
+    if (doc.m_nDisplay & kChannelImage) return ImageReadout(doc, app);
     if (!app.HasReference()) return Sprintf("x:%8.3f, y:%8.3f", app.m_fMouseX, app.m_fMouseY);
     return Sprintf("dx:%8.3f, dy:%8.3f", app.m_fMouseX - app.m_fRefX, app.m_fMouseY - app.m_fRefY);
 }

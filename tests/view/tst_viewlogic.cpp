@@ -319,6 +319,7 @@ void TestViewLogic::graphRule_data() {
     QTest::newRow("no samples") << 0 << 1 << false;
     QTest::newRow("code sheet") << 10 << 0 << false;
     QTest::newRow("image") << 10 << 32 << false;
+    QTest::newRow("image bit with a curve bit shows the image") << 10 << 33 << false;
     QTest::newRow("graph") << 10 << 1 << true;
     QTest::newRow("edges alone") << 10 << 64 << true;
 }

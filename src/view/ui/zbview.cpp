@@ -16,6 +16,7 @@
 #include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "view/commandrules.h"
 #include "view/ui/displaydlg.h"
 #include "view/viewcoords.h"
 #include "view/viewdraw.h"
@@ -131,8 +132,7 @@ void CZbView::paintEvent(QPaintEvent*) {
     painter.save();
     DrawDocument(painter, m_doc, m_app, false, m_bClickFound != 0);
     painter.restore();
-    const bool graph = m_doc.m_nDisplay != 0 && !(m_doc.m_nDisplay & kChannelImage);
-    if (graph && RectangleToolOpen()) DrawTracker(painter);
+    if (ShowsGraph(m_doc) && RectangleToolOpen()) DrawTracker(painter);
 }
 
 void CZbView::DrawTracker(QPainter& painter) const {
@@ -171,8 +171,7 @@ void CZbView::mousePressEvent(QMouseEvent* event) {
     const CViewCoords coords = Coords();
     m_app.m_nRefPixelX = static_cast<std::int16_t>(qBound(-32768, pixel.x(), 32767));
     m_app.m_nRefPixelY = static_cast<std::int16_t>(qBound(-32768, pixel.y(), 32767));
-    const bool graph = m_doc.m_nDisplay != 0 && m_doc.m_nDisplay != kChannelImage;
-    if (!graph) {
+    if (!ShowsGraph(m_doc)) {
         emit stateChanged();
         return;
     }
@@ -262,8 +261,7 @@ QMenu* CZbView::CreateContextMenu() {
     connect(reset, &QAction::triggered, this, [this] { RunCommand(kCmdResetCursor); });
     QAction* legend = menu->addAction(QStringLiteral("&Définir légende..."));
     legend->setStatusTip(QStringLiteral("Légender le graphe"));
-    const bool graph = m_doc.m_nDisplay != 0 && m_doc.m_nDisplay != kChannelImage;
-    legend->setEnabled(graph && HasCommand(kCmdContextLegend));
+    legend->setEnabled(ShowsGraph(m_doc) && HasCommand(kCmdContextLegend));
     connect(legend, &QAction::triggered, this, [this] { RunCommand(kCmdContextLegend); });
     return menu;
 }
