@@ -3,6 +3,20 @@
 #include "app/application.h"
 #include "app/batch.h"
 
+namespace {
+
+QtMessageHandler g_defaultHandler = nullptr;
+
+// Scripts read the standard error of batch commands: keep Qt's notice about
+// a missing runtime folder (it falls back on its own) out of it.
+void BatchMessageHandler(QtMsgType type, const QMessageLogContext& context,
+                         const QString& message) {
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    g_defaultHandler(type, context, message);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
@@ -11,6 +25,7 @@ int main(int argc, char** argv) {
     if (const BatchCommand* command = FindBatchCommand(arguments)) {
         // Batch commands open no window: they work without a display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        g_defaultHandler = qInstallMessageHandler(BatchMessageHandler);
         QGuiApplication application(argc, argv);
         return RunBatch(*command, arguments);
     }

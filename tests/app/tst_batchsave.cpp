@@ -1,6 +1,7 @@
 // lineatix --save OUT.cod [IN.cod], run as a script would.
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,6 +25,21 @@ class TestBatchSave : public QObject {
         QString error;
         QVERIFY(doc.Load(path("new.cod"), &error));
         QCOMPARE(doc.m_strCode, QStringLiteral("5410673004208"));
+    }
+
+    void successIsSilent()
+    {
+        // Scripts read standard error: nothing there when all went well, even
+        // without a runtime folder in the environment.
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        process.setProcessEnvironment(environment);
+        process.start(qEnvironmentVariable("LINEATIX_EXE"), {"--save", path("quiet.cod")});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+        QCOMPARE(process.readAllStandardOutput(), QByteArray());
     }
 
     void copiesAGoodFile() {
