@@ -89,24 +89,24 @@ QString FormatPrintf(const char* format, std::initializer_list<FormatArg> args) 
             ++p;
             continue;
         }
-        std::string spec = "%";
+        std::string directive = "%";
         bool leftAlign = false;
         while (*p == '-' || *p == '+' || *p == ' ' || *p == '#' || *p == '0') {
             if (*p == '-') leftAlign = true;
-            spec += *p++;
+            directive += *p++;
         }
         int width = 0;
         while (*p >= '0' && *p <= '9') {
             width = width * 10 + (*p - '0');
-            spec += *p++;
+            directive += *p++;
         }
         int precision = -1;
         if (*p == '.') {
-            spec += *p++;
+            directive += *p++;
             precision = 0;
             while (*p >= '0' && *p <= '9') {
                 precision = precision * 10 + (*p - '0');
-                spec += *p++;
+                directive += *p++;
             }
         }
         while (*p == 'h' || *p == 'l' || *p == 'L' || *p == 'q' || *p == 'j' || *p == 'z')
@@ -125,9 +125,9 @@ QString FormatPrintf(const char* format, std::initializer_list<FormatArg> args) 
         case 'x':
         case 'X':
         case 'o':
-            spec += "ll";
-            spec += conversion;
-            std::snprintf(buffer, sizeof buffer, spec.c_str(), value.toInteger());
+            directive += "ll";
+            directive += conversion;
+            std::snprintf(buffer, sizeof buffer, directive.c_str(), value.toInteger());
             out += QString::fromLatin1(buffer);
             break;
         case 'c':
@@ -146,8 +146,8 @@ QString FormatPrintf(const char* format, std::initializer_list<FormatArg> args) 
         case 'E':
         case 'g':
         case 'G':
-            spec += conversion;
-            std::snprintf(buffer, sizeof buffer, spec.c_str(), value.toReal());
+            directive += conversion;
+            std::snprintf(buffer, sizeof buffer, directive.c_str(), value.toReal());
             out += QString::fromStdString(WidenExponent(buffer));
             break;
         default:
