@@ -1,43 +1,7 @@
 #pragma once
 
+#include "view/commandids.h"
 #include "view/commandrules.h"
-
-// Command numbers, as the menus, the toolbar and the status-bar prompts know them.
-enum CommandId : int {
-    kCmdFileOpen = 57601,
-    kCmdFileSave = 57603,
-    kCmdFileSaveAs = 57604,
-    kCmdFileNew = 57600,
-    kCmdExportText = 32792,
-    kCmdReadImage = 32810,
-    kCmdPrint = 57607,
-    kCmdPrintPreview = 57609,
-    kCmdPrintSetup = 57606,
-    kCmdRecentFiles = 57616,
-    kCmdExit = 57665,
-    kCmdToolbar = 59392,
-    kCmdStatusBar = 59393,
-    kCmdDisplayType = 32783,
-    kCmdPcMes3 = 32809,
-    kCmdTekPort = 32776,
-    kCmdTekAcquire = 32778,
-    kCmdGdsPort = 32814,
-    kCmdGdsAcquire = 32813,
-    kCmdRotate = 32803,
-    kCmdExtract = 32799,
-    kCmdAnalyse = 32805,
-    kCmdLeuzeConnect = 32807,
-    kCmdLeuzeLaser = 32815,
-    kCmdLeuzeRead = 32808,
-    kCmdGenerateCode = 32800,
-    kCmdCodeParameters = 32788,
-    kCmdRegressions = 32789,
-    kCmdZoom = 32797,
-    kCmdLegend = 32790,
-    kCmdAbout = 57664,
-    kCmdResetCursor = 32775,
-    kCmdContextLegend = 32791,
-};
 
 // One row of the menus: where it sits, what it shows and when it can be chosen.
 struct CommandInfo {

@@ -16,6 +16,7 @@
 #include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "view/commandids.h"
 #include "view/commandrules.h"
 #include "view/ui/displaydlg.h"
 #include "view/viewcoords.h"
@@ -23,16 +24,6 @@
 #include "view/viewtools.h"
 
 namespace {
-
-// Commands carried by the view, by number (the numbers of the menus).
-constexpr int kCmdDisplayType = 32783;
-constexpr int kCmdResetCursor = 32775;
-constexpr int kCmdContextLegend = 32791;
-constexpr int kCmdGenerateCode = 32800;
-constexpr int kCmdCodeParameters = 32788;
-constexpr int kCmdRotate = 32803;
-constexpr int kCmdExtract = 32799;
-constexpr int kCmdAnalyse = 32805;
 
 struct ViewCommand {
     int id;
