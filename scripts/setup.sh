@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-image-formats-plugins
   libgl-dev libxkbcommon-dev
-  fonts-liberation
+  fonts-liberation qt6-translations-l10n
   xvfb xauth x11-apps
   socat zbar-tools zint imagemagick poppler-utils
 )

@@ -1,15 +1,28 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 
 #include "app/mainframe.h"
 #include "app/toolbaricons.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
+bool InstallQtFrench(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QStringLiteral("qtbase_fr"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
 int RunApplication(int argc, char** argv) {
     QApplication application(argc, argv);
+    InstallQtFrench(application);
     // The recent-file list lives in the user's settings under these names.
     QApplication::setOrganizationName(QStringLiteral("Lineatix"));
     QApplication::setApplicationName(QStringLiteral("Lineatix"));
