@@ -72,20 +72,13 @@ CMainFrame::CMainFrame(CZbDoc& doc, CZbApp& app, QWidget* parent)
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
-    UpdateTitle();
-    UpdateCommandUi();
-    UpdateStatusPanes();
+    SetTitle(m_doc.Title());
+    OnIdle();
     m_pView->setFocus();
 
-    connect(m_pView, &CZbView::stateChanged, this, [this] {
-        UpdateCommandUi();
-        UpdateStatusPanes();
-    });
+    connect(m_pView, &CZbView::stateChanged, this, &CMainFrame::OnIdle);
     m_pIdleTimer = new QTimer(this);
-    connect(m_pIdleTimer, &QTimer::timeout, this, [this] {
-        UpdateCommandUi();
-        UpdateStatusPanes();
-    });
+    connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::OnIdle);
     m_pIdleTimer->start(kIdleUpdateMs);
 }
 
@@ -205,6 +198,16 @@ void CMainFrame::UpdateCommandUi() {
     m_actions[kCmdStatusBar]->setChecked(statusBar()->isVisibleTo(this));
 }
 
+void CMainFrame::OnIdle() {
+    FollowDocumentName();
+    UpdateCommandUi();
+    UpdateStatusPanes();
+}
+
+void CMainFrame::FollowDocumentName() {
+    if (m_doc.m_strFileName != m_strTitledName) SetTitle(m_doc.m_strFileName);
+}
+
 void CMainFrame::UpdateStatusPanes() {
     m_pCodePane->setText(m_doc.m_strCode);
     m_pReadoutPane->setText(MouseReadout(m_doc, m_app));
@@ -252,12 +255,12 @@ void CMainFrame::Dispatch(int commandId) {
         m_pView->RunCommand(commandId);
         break;
     }
-    UpdateCommandUi();
-    UpdateStatusPanes();
+    OnIdle();
 }
 
-void CMainFrame::UpdateTitle() {
-    const QString title = m_strPath.isEmpty() ? m_doc.Title() : QFileInfo(m_strPath).fileName();
+void CMainFrame::SetTitle(const QString& title) {
+    m_strTitle = title;
+    m_strTitledName = m_doc.m_strFileName;
     setWindowTitle(title + QStringLiteral(" - ") + kWindowTitle);
 }
 
@@ -271,9 +274,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
         ShowError(error);
         return false;
     }
-    m_strPath = path;
-    AddRecentFile(path);
-    UpdateTitle();
+    TakeFileName(path);
     m_pView->RedrawViews();
     return true;
 }
@@ -284,16 +285,20 @@ bool CMainFrame::SaveDocumentFile(const QString& path) {
         ShowError(error);
         return false;
     }
+    TakeFileName(path);
+    return true;
+}
+
+void CMainFrame::TakeFileName(const QString& path) {
     m_strPath = path;
     AddRecentFile(path);
-    UpdateTitle();
-    return true;
+    SetTitle(QFileInfo(path).fileName());
 }
 
 void CMainFrame::OnFileNew() {
     // The data stay; only the name goes back to the document's own.
     m_strPath.clear();
-    UpdateTitle();
+    SetTitle(m_doc.Title());
     m_pView->RedrawViews();
 }
 
@@ -311,8 +316,14 @@ void CMainFrame::OnFileSave() {
 }
 
 void CMainFrame::OnFileSaveAs() {
-    const QString proposed =
-        m_strPath.isEmpty() ? m_doc.Title() + QStringLiteral(".cod") : m_strPath;
+    // An unsaved document proposes its title: "Sansnom.cod", or the code an
+    // analysis decoded.
+    QString proposed = m_strPath;
+    if (proposed.isEmpty()) {
+        proposed = m_strTitle;
+        if (!proposed.endsWith(QStringLiteral(".cod"), Qt::CaseInsensitive))
+            proposed += QStringLiteral(".cod");
+    }
     QString path =
         QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer sous"), proposed, kFilter);
     if (path.isEmpty()) return;
@@ -377,7 +388,7 @@ void CMainFrame::OnPrint() {
     dialog.setWindowTitle(QStringLiteral("Imprimer"));
     dialog.setMinMax(1, 1);
     if (dialog.exec() != QDialog::Accepted) return;
-    m_app.ClearReference(); // the cursor point never reaches paper
+    // The printed code sheet or graph takes the reference point away itself.
     if (!PrintDocument(Printer(), m_doc, m_app))
         ShowError(QStringLiteral("Impossible de lancer l'impression."));
     m_pView->RedrawViews();
@@ -388,7 +399,6 @@ void CMainFrame::OnPrintPreview() {
     preview.setWindowTitle(QStringLiteral("Aperçu avant impression"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* printer) { PrintDocument(*printer, m_doc, m_app); });
-    m_app.ClearReference();
     preview.exec();
     m_pView->RedrawViews();
 }

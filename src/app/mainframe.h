@@ -43,6 +43,9 @@ class CMainFrame : public QMainWindow {
     // Enabled and checked states of every command, and the two own panes.
     void UpdateCommandUi();
     void UpdateStatusPanes();
+    // The title follows a name the document gives itself (a decoded code, an
+    // image read), as on every idle update.
+    void FollowDocumentName();
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -55,7 +58,10 @@ class CMainFrame : public QMainWindow {
     void CreateStatusBar();
     void Dispatch(int commandId);
     bool CommandAvailable(int commandId) const;
-    void UpdateTitle();
+    void SetTitle(const QString& title);
+    // The document now belongs to this file: name, title, recent list.
+    void TakeFileName(const QString& path);
+    void OnIdle();
     void AddRecentFile(const QString& path);
     void RebuildRecentMenu();
     void ShowError(const QString& text);
@@ -73,7 +79,9 @@ class CMainFrame : public QMainWindow {
     CZbDoc& m_doc;
     CZbApp& m_app;
     CZbView* m_pView;
-    QString m_strPath; // file the document was read from or saved to; empty for a new one
+    QString m_strPath;       // file the document was read from or saved to; empty for a new one
+    QString m_strTitle;      // the document's title, shown before " - Lineatix"
+    QString m_strTitledName; // m_strFileName when the title was last set
     QHash<int, QAction*> m_actions;
     QMenu* m_pRecentMenu = nullptr;
     QToolBar* m_pToolBar = nullptr;

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +21,7 @@
 #include <memory>
 
 #include "app/aboutdlg.h"
+#include "app/application.h"
 #include "app/commandtable.h"
 #include "app/mainframe.h"
 #include "common/novalue.h"
@@ -89,10 +92,13 @@ class TestMainFrame : public QObject {
     void displayDialog();
     void displayDialogGraphWithNothingShowsCodeSheet();
     void openingAFileResetsTheReference();
+    void titleFollowsTheDocumentName();
     void droppedFilesOpenAndTheRecentListKeepsFour();
     void contextMenu();
+    void previewClearsTheReference_data();
     void previewClearsTheReference();
     void aboutBoxHistory();
+    void qtOwnTextsInFrench(); // last: the translation stays installed
 
   private:
     // CH1 on a ramp: sample i at (i s, i / 10 V).
@@ -197,23 +203,69 @@ void TestMainFrame::graphCommandsDisabled() {
     QVERIFY(m_frame->Action(kCmdDisplayType)->isEnabled());
 }
 
-// Menu texts, prompts, tooltips and accelerators as the user sees them.
+// Every menu item as the user sees it: its place, its status-bar prompt and
+// its accelerator; the toolbar's order by its tooltips.
 void TestMainFrame::commandTableTexts() {
-    QAction* open = m_frame->Action(kCmdFileOpen);
-    QCOMPARE(open->text(), QStringLiteral("&Ouvrir ..."));
-    QCOMPARE(open->statusTip(), QStringLiteral("Ouvre un document existant"));
-    QCOMPARE(open->toolTip(), QStringLiteral("Ouvrir..."));
-    QCOMPARE(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-    QCOMPARE(m_frame->Action(kCmdExit)->shortcut(), QKeySequence(QStringLiteral("Alt+X")));
-    QCOMPARE(m_frame->Action(kCmdPrint)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
-    QCOMPARE(m_frame->Action(kCmdExportText)->statusTip(),
-             QStringLiteral("Ecrire un fichier texte compatible Excel"));
-
-    QStringList menus;
-    for (QAction* menu : m_frame->menuBar()->actions())
-        menus << menu->text();
-    QCOMPARE(menus, QStringList({"&Fichiers", "&Affichage", "&Visualisation", "&Lecteur didactique",
-                                 "L&ecteur Leuze", "&Code EAN13", "&Graphe", "&?"}));
+    QStringList items;
+    std::function<void(QMenu*, const QString&)> walk = [&](QMenu* menu, const QString& path) {
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator()) continue;
+            const QString place = path + QStringLiteral(" > ") + action->text();
+            if (action->menu() && action->text() != QStringLiteral("&Fichiers récents")) {
+                walk(action->menu(), place);
+                continue;
+            }
+            QString item = place + QStringLiteral(" | ") + action->statusTip();
+            if (!action->shortcut().isEmpty())
+                item += QStringLiteral(" | ") + action->shortcut().toString();
+            items << item;
+        }
+    };
+    for (QAction* top : m_frame->menuBar()->actions())
+        walk(top->menu(), top->text());
+    const QStringList expected = {
+        "&Fichiers > &Ouvrir ... | Ouvre un document existant | Ctrl+O",
+        "&Fichiers > &Sauver | Enregistre le document actif | Ctrl+S",
+        "&Fichiers > Sau&ver sous ... | Enregistre le document actif sous un nouveau nom",
+        "&Fichiers > &Ecrire [.TXT] Excel... | Ecrire un fichier texte compatible Excel",
+        "&Fichiers > &Lire image... | Lecture d'une image pour étude de contraste",
+        "&Fichiers > &Imprimer ... | Imprime le document actif | Ctrl+P",
+        "&Fichiers > &Aperçu avant impression | Affiche des pages entières",
+        "&Fichiers > &Configurer imprimante ... | Change les options d'imprimante et "
+        "d'impression",
+        "&Fichiers > &Fichiers récents | Ouvre ce fichier",
+        "&Fichiers > &Quitter | Ferme l'application | Alt+X",
+        "&Affichage > &Barre d'outils | Affiche ou masque la barre d'outils",
+        "&Affichage > Barre d'é&tat | Affiche ou masque la barre d'état",
+        "&Visualisation > &Définir le type de visualisation... | Sélection entre code, graphe ou "
+        "image",
+        "&Lecteur didactique > &Acq. Eurosmart PC-MES3 | Acquisition du code via entrées "
+        "logiques carte Eurosmart",
+        "&Lecteur didactique > &Acq. Tektronix > &Port série oscilloscope... | Sélection port "
+        "série et test communication",
+        "&Lecteur didactique > &Acq. Tektronix > &Acquérir... | Acquérir le spectre "
+        "oscilloscope",
+        "&Lecteur didactique > &Acq. GDS-820C (GW Instek) > &Port série oscilloscope... | "
+        "Sélection port série et test communication",
+        "&Lecteur didactique > &Acq. GDS-820C (GW Instek) > &Acquérir... | Acquisition spectre "
+        "sur oscilloscope GW Instek",
+        "&Lecteur didactique > &Retourner/Inverser code... | Tourner le code autour de l'axe X "
+        "et/ou Y",
+        "&Lecteur didactique > &Extraire code... | Extraire le code code barre d'après "
+        "acquisition oscilloscope",
+        "&Lecteur didactique > &Analyser code... | Analyser le code extrait",
+        "L&ecteur Leuze > &Connecter... | ",
+        "L&ecteur Leuze > &Générer faisceau laser... | Mise en marche du laser sans lecture de "
+        "code",
+        "L&ecteur Leuze > &Lire codes... | Lire les codes placés sous le lecteur Leuze",
+        "&Code EAN13 > &Générer code... | Génération d'un code barres",
+        "&Code EAN13 > &Paramétrer code... | Définition des paramètres du code barres",
+        "&Graphe > &Régressions... | Calcul de régressions linéaires ou polynomiales",
+        "&Graphe > &Zoom... | Zoom sur le graphe",
+        "&Graphe > &Légende... | Personnaliser la légende du graphe",
+        "&? > &A propos de ... | Affiche des informations sur le programme",
+    };
+    QCOMPARE(items, expected);
 
     QStringList tips;
     for (QAction* action : m_frame->findChild<QToolBar*>(QStringLiteral("toolbar"))->actions())
@@ -465,6 +517,33 @@ void TestMainFrame::openingAFileResetsTheReference() {
     QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333931"));
 }
 
+// A successful analysis names the document after the decoded code: the title
+// follows at the next idle update, Save As proposes that name and Ctrl+N
+// shortens it as it does "SansNom.cod".
+void TestMainFrame::titleFollowsTheDocumentName() {
+    m_doc->m_strFileName = QStringLiteral("5410673004208.cod");
+    QTRY_COMPARE(m_frame->windowTitle(), QStringLiteral("5410673004208.cod - Lineatix"));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("essai.cod"));
+    OnNextDialog([path](QWidget* dialog) {
+        auto* chooser = qobject_cast<QFileDialog*>(dialog);
+        QVERIFY(chooser);
+        QCOMPARE(QFileInfo(chooser->selectedFiles().value(0)).fileName(),
+                 QStringLiteral("5410673004208.cod"));
+        chooser->selectFile(path);
+        static_cast<QDialog*>(chooser)->accept(); // as the "Enregistrer" button does
+    });
+    m_frame->Action(kCmdFileSaveAs)->trigger();
+    QVERIFY(QFileInfo::exists(path));
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("essai.cod - Lineatix"));
+    m_frame->FollowDocumentName();
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("essai.cod - Lineatix"));
+
+    m_frame->Action(kCmdFileNew)->trigger(); // Ctrl+N
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("5410673004208 - Lineatix"));
+}
+
 void TestMainFrame::droppedFilesOpenAndTheRecentListKeepsFour() {
     QTemporaryDir dir;
     QList<QUrl> urls;
@@ -512,12 +591,21 @@ void TestMainFrame::contextMenu() {
     QCOMPARE(int(m_app->m_nRefPixelX), 0);
 }
 
+void TestMainFrame::previewClearsTheReference_data() {
+    QTest::addColumn<int>("display");
+    QTest::newRow("code sheet") << 0;
+    QTest::newRow("graph") << 1;
+}
+
 // Printing or previewing takes the cursor point off the page and the readout
 // back to absolute values.
 void TestMainFrame::previewClearsTheReference() {
+    QFETCH(int, display);
     Acquire(50);
-    m_doc->m_nDisplay = 1;
-    Click(QPoint(10, 10));
+    m_doc->m_nDisplay = static_cast<std::int16_t>(display);
+    m_app->m_fRefX = 1;
+    m_app->m_fRefY = 2;
+    m_frame->UpdateStatusPanes();
     QVERIFY(Readout().startsWith(QStringLiteral("dx:")));
     OnNextDialog([](QWidget* dialog) { dialog->close(); });
     m_frame->Action(kCmdPrintPreview)->trigger();
@@ -537,6 +625,15 @@ void TestMainFrame::aboutBoxHistory() {
     });
     m_frame->Action(kCmdAbout)->trigger();
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+// The print, preview and file windows are Qt's own: with its French
+// translation their buttons read in French.
+void TestMainFrame::qtOwnTextsInFrench() {
+    QVERIFY(InstallQtFrench(*qApp));
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Close);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Annuler"));
+    QCOMPARE(buttons.button(QDialogButtonBox::Close)->text(), QStringLiteral("Fermer"));
 }
 
 QTEST_MAIN(TestMainFrame)
