@@ -1,10 +1,12 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointF>
+#include <QRegularExpression>
 #include <QTest>
 #include <QVector>
 #include <cmath>
 
+#include "common/format.h"
 #include "common/novalue.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
@@ -82,6 +84,29 @@ QStringList Texts(const QVector<RecordingDevice::Item>& items) {
     return texts;
 }
 
+// Whether a recorded line joins a and b (mm), either way round, each end to
+// its truncation to a logical unit.
+bool HasLine(const QVector<RecordingDevice::Item>& lines, QPointF a, QPointF b) {
+    constexpr double kUnitsPerMm = 100, kSlackMm = 0.02;
+    for (const auto& line : lines) {
+        const QPointF p = line.points[0] / kUnitsPerMm, q = line.points[1] / kUnitsPerMm;
+        if ((QLineF(p, a).length() <= kSlackMm && QLineF(q, b).length() <= kSlackMm) ||
+            (QLineF(p, b).length() <= kSlackMm && QLineF(q, a).length() <= kSlackMm))
+            return true;
+    }
+    return false;
+}
+
+// The text drawn with its anchor at (x, y) mm, to a logical unit.
+const RecordingDevice::Item* TextAt(const QVector<RecordingDevice::Item>& items,
+                                    const QString& text, double x, double y) {
+    const RecordingDevice::Item* found = FindText(items, text);
+    if (!found || std::fabs(found->origin.x() - x * 100) > 2 ||
+        std::fabs(found->origin.y() - y * 100) > 2)
+        return nullptr;
+    return found;
+}
+
 } // namespace
 
 class TestGraphDraw : public QObject {
@@ -134,6 +159,124 @@ class TestGraphDraw : public QObject {
                 QCOMPARE(item.fontWeight, 500);
                 QVERIFY(item.fontPixelSize == 450 || item.fontPixelSize == 360);
             }
+    }
+
+    // Tick spacing in mm and the tick numbers k (k x spacing from the axes
+    // crossing) on each axis; the axes and the inner frame run from the lowest
+    // to the highest multiple, or from 0 when there is no negative tick.
+    void frameAxesGridAndLabels_data() {
+        QTest::addColumn<QVector<QPointF>>("ch1");
+        QTest::addColumn<QVector<QPointF>>("ch2");
+        QTest::addColumn<double>("spacingX");
+        QTest::addColumn<QPoint>("ticksX");
+        QTest::addColumn<double>("spacingY");
+        QTest::addColumn<QPoint>("ticksY");
+        // Frame -25.83..244.17 by -54.41..135.59 mm: the y axis stands more
+        // than 15 mm right of the inner frame, so the y grid also runs left of
+        // it, up to 10 mm from the axis.
+        QTest::newRow("0.02..0.98 by -1.2..4.7")
+            << Ramp(0.02, 0.98, -1.2, 4.7) << QVector<QPointF>() << 200 / 0.96 * 0.1
+            << QPoint(-1, 11) << 120 / 5.9 * 0.5 << QPoint(-4, 12);
+        // Origin 9.5: frame -30..240 by -30..160 mm, the y axis on the inner
+        // frame's left edge; a second curve stacks its axis labels.
+        QTest::newRow("10..13 by 0..1, two curves")
+            << Ramp(10, 13, 0, 1) << Ramp(10, 13, 1, 0) << 200 / 3.0 * 0.5 << QPoint(1, 7) << 12.0
+            << QPoint(-2, 12);
+    }
+    void frameAxesGridAndLabels() {
+        QFETCH(QVector<QPointF>, ch1);
+        QFETCH(QVector<QPointF>, ch2);
+        QFETCH(double, spacingX);
+        QFETCH(QPoint, ticksX);
+        QFETCH(double, spacingY);
+        QFETCH(QPoint, ticksY);
+        GraphFixture graph;
+        graph.SetSamples(ch1, ch2);
+        const auto items = graph.Draw();
+        const CZbDoc& doc = graph.doc;
+        const double left = doc.m_fFrameLeft, bottom = doc.m_fFrameBottom;
+        const double right = doc.m_fFrameRight, top = doc.m_fFrameTop;
+        const double xBegin = std::min(ticksX.x(), 0) * spacingX, xEnd = ticksX.y() * spacingX;
+        const double yBegin = std::min(ticksY.x(), 0) * spacingY, yEnd = ticksY.y() * spacingY;
+
+        // Frame, inner frame and axes: black, 0.2 mm.
+        QVector<RecordingDevice::Item> black;
+        for (const auto& item : Select(items, RecordingDevice::Line, Qt::black))
+            if (item.penWidth == 20) black << item;
+        QCOMPARE(black.size(), 10);
+        for (const QRectF& frame : {QRectF(QPointF(left, bottom), QPointF(right, top)),
+                                    QRectF(QPointF(xBegin, yBegin), QPointF(xEnd, yEnd))}) {
+            QVERIFY(HasLine(black, frame.topLeft(), frame.topRight()));
+            QVERIFY(HasLine(black, frame.topRight(), frame.bottomRight()));
+            QVERIFY(HasLine(black, frame.bottomRight(), frame.bottomLeft()));
+            QVERIFY(HasLine(black, frame.bottomLeft(), frame.topLeft()));
+        }
+        QVERIFY(HasLine(black, {xBegin, 0}, {xEnd, 0}));
+        QVERIFY(HasLine(black, {0, yBegin}, {0, yEnd}));
+
+        // Grid: one-pixel grey lines, broken where the labels stand.
+        const auto grey = Select(items, RecordingDevice::Line, QColor(127, 127, 127));
+        const bool leftGrid = xBegin < -15;
+        int expected = 0;
+        for (int k = ticksX.x(); k <= ticksX.y(); ++k) {
+            if (k == 0) continue; // the origin has no x tick
+            const double x = k * spacingX;
+            QVERIFY2(HasLine(grey, {x, yBegin}, {x, -7}) && HasLine(grey, {x, 0}, {x, yEnd}),
+                     qPrintable(QString("x tick %1").arg(k)));
+            expected += 2;
+        }
+        for (int k = ticksY.x(); k <= ticksY.y(); ++k) {
+            const double y = k * spacingY;
+            QVERIFY2(HasLine(grey, {0, y}, {xEnd, y}), qPrintable(QString("y tick %1").arg(k)));
+            QCOMPARE(HasLine(grey, {xBegin, y}, {-10, y}), leftGrid);
+            expected += leftGrid ? 2 : 1;
+        }
+        QCOMPARE(grey.size(), expected);
+        for (const auto& line : grey)
+            QCOMPARE(line.penWidth, 0.0);
+
+        // Footer: blue, 0.8 of the text height, 4.5 mm above the frame's
+        // bottom, the credit line from the left and the date from the right.
+        const RecordingDevice::Item *credit = nullptr, *date = nullptr;
+        for (const auto& item : items)
+            if (item.kind == RecordingDevice::Text && item.fontPixelSize == 360)
+                (item.left < 0 ? credit : date) = &item;
+        QVERIFY(credit && date);
+        QCOMPARE(credit->penColour, QColor(0, 0, 255));
+        QCOMPARE(date->penColour, QColor(0, 0, 255));
+        QVERIFY(TextAt(items, credit->text, left + 0.5, bottom + 4.5));
+        QVERIFY(TextAt(items, date->text, right - 0.5, bottom + 4.5));
+        QVERIFY(std::fabs(credit->left - credit->origin.x()) <= 2);
+        QVERIFY(std::fabs(credit->top - credit->origin.y()) <= 2);
+        QVERIFY(std::fabs(date->right - date->origin.x()) <= 2);
+        QVERIFY2(QRegularExpression("^(lundi|mardi|mercredi|jeudi|vendredi|samedi|dimanche), "
+                                    "\\d\\d [^ ]+ \\d{4} - \\d\\d:\\d\\d:\\d\\d$")
+                     .match(date->text)
+                     .hasMatch(),
+                 qPrintable(date->text));
+
+        // Scale line over the inner frame's left edge, then the axis labels
+        // in their curve colours: x labels stacked upward from 1 mm above the
+        // x axis, y labels downward from 5 mm below the inner frame's top.
+        const QString scaleLine =
+            Sprintf("Echx:%7.2e / Echy:%7.2e", doc.m_fMmPerUnitX, doc.m_fMmPerUnitY);
+        QVERIFY2(TextAt(items, scaleLine, xBegin + 1.5, top - 5), qPrintable(scaleLine));
+        const QString multipliers[] = {Sprintf("*%5.0e", 1 / doc.m_fMultX),
+                                       Sprintf("*%5.0e", 1 / doc.m_fMultY)};
+        const QColor colours[] = {kRed, kGreen};
+        const int curves = ch2.isEmpty() ? 1 : 2;
+        for (int curve = 0; curve < curves; ++curve) {
+            const QString name = curve == 0 ? "CH1" : "CH2";
+            const auto* xLabel =
+                TextAt(items, name + ":t(s)" + multipliers[0], xEnd - 1, 1 + 5 * curve);
+            const auto* yLabel =
+                TextAt(items, name + ":U(V)" + multipliers[1], 3, yEnd - 5 - 5 * curve);
+            QVERIFY2(xLabel && yLabel, qPrintable(Texts(items).join('|')));
+            QCOMPARE(xLabel->penColour, colours[curve]);
+            QCOMPARE(yLabel->penColour, colours[curve]);
+            QVERIFY(std::fabs(xLabel->right - xLabel->origin.x()) <= 2);        // right, bottom
+            QVERIFY(std::fabs(yLabel->baseline.y() - yLabel->origin.y()) <= 1); // baseline
+        }
     }
 
     void curvesTakeDisplayOrderAndColours() {
