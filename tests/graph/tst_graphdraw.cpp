@@ -473,7 +473,11 @@ class TestGraphDraw : public QObject {
         QVERIFY(first && second);
         QCOMPARE(first->penColour, QColor(0, 0, 255));
         QCOMPARE(first->origin, QPointF(8000, 9000));
-        QVERIFY(second->origin.y() < first->origin.y() - 450);
+        // One line lower by the font's height and external leading: Liberation
+        // Sans (Arial's metrics) at 4.5 mm takes (1854 + 434 + 67) / 2048 of it.
+        const double spacing = first->origin.y() - second->origin.y();
+        QVERIFY2(std::fabs(spacing - 450 * 2355 / 2048.0) <= 3,
+                 qPrintable(QString::number(spacing)));
         const auto* cursor = FindText(items, "5.000, 2.500");
         QVERIFY(cursor);
         QCOMPARE(cursor->penColour, QColor(0, 0, 255));
