@@ -380,6 +380,8 @@ QPrinter& CMainFrame::Printer() {
         m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
         SetUpPrintPage(*m_pPrinter);
     }
+    // The job, and the PDF file the print dialog proposes, carry the document's name.
+    m_pPrinter->setDocName(m_strTitle);
     return *m_pPrinter;
 }
 
