@@ -30,25 +30,25 @@ const char kSetLetters[3] = {'A', 'B', 'C'};
 } // namespace
 
 CCode::CCode(QPainter* painter, CZbDoc* doc, bool printing)
-    : m_pPlotter(std::make_unique<CPlotter>(painter, doc, printing)), m_pDC(painter), m_pDoc(doc)
-{
+    : m_pPlotter(std::make_unique<CPlotter>(painter, doc, printing)), m_pDC(painter), m_pDoc(doc) {
     InitTables();
 }
 
-CCode::CCode(CZbDoc* doc) : m_pDoc(doc), m_bDecodeOnly(1) { InitTables(); }
+CCode::CCode(CZbDoc* doc) : m_pDoc(doc), m_bDecodeOnly(1) {
+    InitTables();
+}
 
 CCode::~CCode() = default;
 
-void CCode::InitTables()
-{
+void CCode::InitTables() {
     for (int digit = 0; digit < 10; ++digit) {
-        for (int set = 0; set < 3; ++set) m_nPattern[digit][set] = kPatterns[digit][set];
+        for (int set = 0; set < 3; ++set)
+            m_nPattern[digit][set] = kPatterns[digit][set];
         m_strParity[digit] = QString::fromLatin1(kParity[digit]);
     }
 }
 
-void CCode::SetGeometry(float a, float b, float height)
-{
+void CCode::SetGeometry(float a, float b, float height) {
     m_fBarWidth = a < b ? a : b;
     m_fSpaceWidth = a < b ? b : a;
     m_fHalfHeight = height * 0.5f;
@@ -56,14 +56,12 @@ void CCode::SetGeometry(float a, float b, float height)
     m_fDigitWidth = 5 * m_fSpaceWidth + 2 * m_fBarWidth;
 }
 
-void CCode::SetColours(COLORREF bar, COLORREF space)
-{
+void CCode::SetColours(COLORREF bar, COLORREF space) {
     m_crBar = bar;
     m_crSpace = space;
 }
 
-std::int16_t CCode::CheckDigit(QString code) const
-{
+std::int16_t CCode::CheckDigit(QString code) const {
     // Weights 1 and 3 alternate from the first character; the check digit
     // brings the sum up to a multiple of 10.
     int sum = 0;
@@ -76,8 +74,7 @@ std::int16_t CCode::CheckDigit(QString code) const
     return static_cast<std::int16_t>(remainder == 0 ? 0 : 10 - remainder);
 }
 
-bool CCode::FindPattern(std::int16_t value, std::int16_t* digit, char* set) const
-{
+bool CCode::FindPattern(std::int16_t value, std::int16_t* digit, char* set) const {
     *digit = 0;
     *set = 'A';
     bool found = false;

@@ -15,7 +15,7 @@ class CZbApp;
 // The EAN-13 worker: number sets, parity table, the geometry and colours of
 // one rendering, drawing of the code and decoding of edge times.
 class CCode {
-public:
+  public:
     // Drawing object bound to a painter (screen, print or preview).
     CCode(QPainter* painter, CZbDoc* doc, bool printing);
     // Decoding object: no painter, no drawing geometry.

@@ -8,9 +8,7 @@
 #include "doc/zbdoc.h"
 
 CPlotter::CPlotter(QPainter* painter, CZbDoc* doc, bool printing)
-    : m_pDC(painter), m_pDoc(doc),
-      m_fLogPerMm(printing ? kPrintUnitsPerMm : kScreenUnitsPerMm)
-{
+    : m_pDC(painter), m_pDoc(doc), m_fLogPerMm(printing ? kPrintUnitsPerMm : kScreenUnitsPerMm) {
     // Data window open (what ResetClip does), set here so that a plotter used
     // only for primitives needs nothing from the graph code.
     m_fClipX1 = -kNoValue;
@@ -31,8 +29,7 @@ CPlotter::CPlotter(QPainter* painter, CZbDoc* doc, bool printing)
     }
 }
 
-CPlotter::~CPlotter()
-{
+CPlotter::~CPlotter() {
     // The view's mouse handling turns pixels into data values with the
     // transform of the last pass.
     if (m_pDoc->m_nPoints < 1) return;
@@ -48,48 +45,44 @@ CPlotter::~CPlotter()
     m_pDoc->m_fMultY = m_fMultY;
 }
 
-int CPlotter::ToLogical(float mm) const
-{
+int CPlotter::ToLogical(float mm) const {
     const float units = mm * m_fLogPerMm;
     // Far outside any page: keep the conversion defined.
     if (!(std::fabs(units) < 2.0e9f)) return units > 0 ? 2000000000 : -2000000000;
     return static_cast<int>(units);
 }
 
-void CPlotter::Line(float x1, float y1, float x2, float y2)
-{
+void CPlotter::Line(float x1, float y1, float x2, float y2) {
     m_pDC->drawLine(QPoint(ToLogical(x1), ToLogical(y1)), QPoint(ToLogical(x2), ToLogical(y2)));
 }
 
-void CPlotter::Circle(float x, float y, float r)
-{
+void CPlotter::Circle(float x, float y, float r) {
     const int left = ToLogical(x - r), top = ToLogical(y + r);
     const int right = ToLogical(x + r), bottom = ToLogical(y - r);
     // An outline only, like an arc: the current brush must not fill it.
     const QBrush brush = m_pDC->brush();
     m_pDC->setBrush(Qt::NoBrush);
-    m_pDC->drawEllipse(QRect(QPoint(left, bottom), QPoint(right, top)).normalized().adjusted(0, 0, -1, -1));
+    m_pDC->drawEllipse(
+        QRect(QPoint(left, bottom), QPoint(right, top)).normalized().adjusted(0, 0, -1, -1));
     m_pDC->setBrush(brush);
 }
 
-void CPlotter::FillRect(float x1, float y1, float x2, float y2)
-{
-    const QRect rect = QRect(QPoint(ToLogical(x1), ToLogical(y1)), QPoint(ToLogical(x2), ToLogical(y2)))
-                           .normalized()
-                           .adjusted(0, 0, -1, -1);
+void CPlotter::FillRect(float x1, float y1, float x2, float y2) {
+    const QRect rect =
+        QRect(QPoint(ToLogical(x1), ToLogical(y1)), QPoint(ToLogical(x2), ToLogical(y2)))
+            .normalized()
+            .adjusted(0, 0, -1, -1);
     m_pDC->fillRect(rect, m_pDC->brush());
 }
 
-void CPlotter::Frame(float x1, float y1, float x2, float y2)
-{
+void CPlotter::Frame(float x1, float y1, float x2, float y2) {
     Line(x1, y1, x2, y1);
     Line(x2, y1, x2, y2);
     Line(x2, y2, x1, y2);
     Line(x1, y2, x1, y1);
 }
 
-void CPlotter::Text(float x, float y, const QString& text)
-{
+void CPlotter::Text(float x, float y, const QString& text) {
     const QFontMetricsF metrics(m_pDC->font());
     double dx = 0;
     const int horizontal = m_nTextAlign & 0x06;

@@ -17,7 +17,7 @@ class CRegressionSet;
 // the caller, maps logical units to the device. While it lives it owns the
 // graph transform, which it writes back into the document when destroyed.
 class CPlotter {
-public:
+  public:
     static constexpr int kCurves = 6;
     static constexpr float kScreenUnitsPerMm = 100.0f;
     static constexpr float kPrintUnitsPerMm = 56.692913f; // twips
@@ -79,7 +79,7 @@ public:
     float m_fClipX1, m_fClipX2, m_fClipY1, m_fClipY2; // data window, strict bounds
     const float* m_pT = nullptr;                      // sample table, six floats per row
     float m_fMultX = 1, m_fMultY = 1;
-    float m_fLeft, m_fBottom, m_fRight, m_fTop;       // graph frame, mm
+    float m_fLeft, m_fBottom, m_fRight, m_fTop; // graph frame, mm
     float m_fOriginX = 0, m_fOriginY = 0;
     float m_fMmPerUnitX = 1, m_fMmPerUnitY = 1;
     float m_fLogPerMm;
@@ -90,7 +90,7 @@ public:
     QString m_strXLabel[kCurves];
     QString m_strYLabel[kCurves];
 
-private:
+  private:
     int m_nTextAlign = kAlignLeft | kAlignTop;
     COLORREF m_crText = 0x000000;
 };
