@@ -70,7 +70,8 @@ std::int16_t CCode::CheckDigit(QString code) const {
         const int value = code.at(i).unicode() - '0';
         sum += (i % 2 == 0) ? value : 3 * value;
     }
-    const int remainder = sum % 10;
+    // A character below '0' makes the sum negative; the result stays a digit.
+    const int remainder = (sum % 10 + 10) % 10;
     return static_cast<std::int16_t>(remainder == 0 ? 0 : 10 - remainder);
 }
 

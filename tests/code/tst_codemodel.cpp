@@ -27,6 +27,10 @@ class TestCodeModel : public QObject {
             << QString::number(code.CheckDigit(QStringLiteral("5410673004201"))) << "8";
         QTest::newRow("check digit of all nines")
             << QString::number(code.CheckDigit(QStringLiteral("999999999999"))) << "4";
+        // A character that is not a digit has no defined value, but the
+        // result is still a digit: a space counts -16 here.
+        QTest::newRow("a character below '0' still gives a digit")
+            << QString::number(code.CheckDigit(QStringLiteral(" 00000000000"))) << "6";
 
         auto lookup = [&code](std::int16_t value) {
             std::int16_t digit = 7;
