@@ -7,6 +7,32 @@
 #include "recordingdevice.h"
 #include "view/mapping.h"
 
+namespace {
+enum Primitive { kLine, kFill, kFrame, kCircle, kText };
+
+// One primitive over (x1, y1)..(x2, y2) mm; the circle is centred half a
+// millimetre off the origin with a radius of 10 mm, the text at (x1, y2).
+void Draw(CPlotter& plotter, int primitive, float x1, float y1, float x2, float y2) {
+    switch (primitive) {
+    case kLine:
+        plotter.Line(x1, y1, x2, y2);
+        break;
+    case kFill:
+        plotter.FillRect(x1, y1, x2, y2);
+        break;
+    case kFrame:
+        plotter.Frame(x1, y1, x2, y2);
+        break;
+    case kCircle:
+        plotter.Circle(0.5f, 0.5f, 10);
+        break;
+    case kText:
+        plotter.Text(x1, y2, QStringLiteral("T"));
+        break;
+    }
+}
+} // namespace
+
 // The millimetre drawing surface: unit conversion on screen and paper, text
 // placement, and what a plotter writes back into the document.
 class TestPlotter : public QObject {
@@ -43,6 +69,60 @@ class TestPlotter : public QObject {
         const auto lines = device.ItemsOfKind(RecordingDevice::Line);
         QCOMPARE(lines.size(), 1);
         QCOMPARE(lines[0].points[1], QPointF(units, units));
+    }
+
+    // Each coordinate is converted on its own, truncated toward zero: on paper
+    // -10.3 mm is -583 twips (not -584), and a circle's right edge is
+    // 10.5 mm = 595 twips, not centre 28 + radius 566. Every primitive leaves
+    // the pen, brush, font and text colour as it found them.
+    void primitives_data() {
+        QTest::addColumn<int>("primitive");
+        QTest::addColumn<QRectF>("box"); // left, bottom, right, top in twips
+        QTest::newRow("line") << int(kLine) << QRectF(QPointF(-583, 17), QPointF(583, 1173));
+        QTest::newRow("fill") << int(kFill) << QRectF(QPointF(-583, 17), QPointF(583, 1173));
+        QTest::newRow("frame") << int(kFrame) << QRectF(QPointF(-583, 17), QPointF(583, 1173));
+        QTest::newRow("circle") << int(kCircle) << QRectF(QPointF(-538, -538), QPointF(595, 595));
+        QTest::newRow("text") << int(kText) << QRectF(QPointF(-583, 1173), QPointF(-583, 1173));
+    }
+    void primitives() {
+        QFETCH(int, primitive);
+        QFETCH(QRectF, box);
+        CZbApp app;
+        CZbDoc doc(&app);
+        RecordingDevice device(0, 0, 270, 190, true);
+        QPainter painter(&device);
+        SetPrintMapping(painter, 0, 0, 270, 190);
+        const QPen pen(Qt::green, 7, Qt::DashLine);
+        const QBrush brush(Qt::yellow);
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(123);
+        painter.setPen(pen);
+        painter.setBrush(brush);
+        painter.setFont(font);
+        {
+            CPlotter plotter(&painter, &doc, true);
+            plotter.SetTextColor(MakeColorRef(1, 2, 3));
+            Draw(plotter, primitive, -10.3f, 0.3f, 10.3f, 20.7f);
+            QCOMPARE(painter.pen(), pen);
+            QCOMPARE(painter.brush(), brush);
+            QCOMPARE(painter.font(), font);
+            QCOMPARE(plotter.TextColor(), MakeColorRef(1, 2, 3));
+        }
+        painter.end();
+        QVERIFY(!device.Items().isEmpty());
+        double left = 1e9, bottom = 1e9, right = -1e9, top = -1e9;
+        for (const RecordingDevice::Item& item : device.Items()) {
+            // A text's anchor is its origin; its box depends on the font.
+            const QRectF drawn =
+                item.kind == RecordingDevice::Text
+                    ? QRectF(item.origin, item.origin)
+                    : QRectF(QPointF(item.left, item.bottom), QPointF(item.right, item.top));
+            left = std::min(left, drawn.left());
+            bottom = std::min(bottom, drawn.top());
+            right = std::max(right, drawn.right());
+            top = std::max(top, drawn.bottom());
+        }
+        QCOMPARE(QRectF(QPointF(left, bottom), QPointF(right, top)), box);
     }
 
     void textAnchoredByAlignment_data() {
