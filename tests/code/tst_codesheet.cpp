@@ -8,6 +8,7 @@
 #include "code/code.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "graph/plotter.h"
 #include "recordingdevice.h"
 
 // The code sheet as painted: where each rendering lands, how high it is drawn,
@@ -212,6 +213,101 @@ class TestCodeSheet : public QObject {
         for (const Item& t : letters)
             sets += t.text;
         QCOMPARE(sets, QStringLiteral("ABBAABCCCCCC"));
+    }
+
+    // Rendering 0's digits, centred under their slots: the first at
+    // x + 2T + E + K/2 = -16.1 mm, one slot (K = 4.2 mm) apart, the middle
+    // guard (3E + 2T) between the halves.
+    void digitPositions() {
+        CZbApp app;
+        CZbDoc doc(&app);
+        const auto device = PaintSheet(doc, app);
+        QVector<Item> digits;
+        for (const Item& t : device->ItemsOfKind(RecordingDevice::Text))
+            if (t.origin.y() == 5560 && t.origin.x() > -2000 && t.origin.x() < 4000)
+                digits.append(t); // y - 1.2h
+        std::sort(digits.begin(), digits.end(),
+                  [](const Item& a, const Item& b) { return a.origin.x() < b.origin.x(); });
+        QCOMPARE(digits.size(), 12);
+        const double expected[12] = {-16.1, -11.9, -7.7, -3.5, 0.7,  4.9,
+                                     12.1,  16.3,  20.5, 24.7, 28.9, 33.1};
+        QString text;
+        for (int i = 0; i < 12; ++i) {
+            text += digits[i].text;
+            QVERIFY2(qAbs(digits[i].origin.x() - 100 * expected[i]) < 1.5,
+                     qPrintable(QStringLiteral("digit %1 at %2").arg(i).arg(digits[i].origin.x())));
+            QVERIFY(qAbs((digits[i].left + digits[i].right) / 2 - digits[i].origin.x()) < 1);
+        }
+        QCOMPARE(text, QStringLiteral("410673004208"));
+    }
+
+    // Frames first, then the credit line and the date, the renderings, and the
+    // title last, over everything else.
+    void sheetDrawingOrder() {
+        CZbApp app;
+        CZbDoc doc(&app);
+        const auto device = PaintSheet(doc, app);
+        const QVector<Item>& items = device->Items();
+        QVERIFY(items.size() > 10);
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(items[i].kind, RecordingDevice::Line);
+        QCOMPARE(items[8].kind, RecordingDevice::Text);
+        QCOMPARE(items[8].origin, QPointF(-2500, -9350)); // credit
+        QCOMPARE(items[9].kind, RecordingDevice::Text);
+        QCOMPARE(items[9].origin, QPointF(-2500, 9080));    // date
+        QCOMPARE(items[10].kind, RecordingDevice::Ellipse); // the left guard's circle
+        QCOMPARE(items.last().text, QStringLiteral("CODE EAN13: 5410673004208"));
+    }
+
+    // Each drawing operation of the code puts the pen, brush, font and text
+    // colour back as it found them.
+    void drawingKeepsThePainterState_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("left guard") << "G";
+        QTest::newRow("middle guard") << "M";
+        QTest::newRow("right guard") << "D";
+        QTest::newRow("digit in set A") << "A";
+        QTest::newRow("digit in set C") << "C";
+        QTest::newRow("code") << "code";
+        QTest::newRow("guards only") << "short";
+        QTest::newRow("sheet on screen") << "sheet";
+        QTest::newRow("sheet on paper") << "printed";
+    }
+    void drawingKeepsThePainterState() {
+        QFETCH(QString, operation);
+        CZbApp app;
+        CZbDoc doc(&app);
+        const bool printing = operation == QLatin1String("printed");
+        RecordingDevice device(-30, -95, 240, 95, printing);
+        QPainter painter(&device);
+        const QPen pen(Qt::green, 7, Qt::DashLine);
+        const QBrush brush(Qt::yellow);
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(123);
+        painter.setPen(pen);
+        painter.setBrush(brush);
+        painter.setFont(font);
+        if (operation == QLatin1String("sheet") || printing) {
+            CCode::DrawCodeSheet(&painter, &doc, &app, printing);
+        } else {
+            CCode code(&painter, &doc, false);
+            code.SetColours(MakeColorRef(200, 0, 0), MakeColorRef(0, 200, 0));
+            code.m_pPlotter->SetTextColor(MakeColorRef(1, 2, 3));
+            const char kind = operation.at(0).toLatin1();
+            if (operation == QLatin1String("code"))
+                code.DrawCode(0, 0, QStringLiteral("5410673004208"));
+            else if (operation == QLatin1String("short"))
+                code.DrawCode(0, 0, QStringLiteral("54106"));
+            else if (kind == 'A' || kind == 'C')
+                code.DrawDigit(4, kind == 'A' ? 2 : 8, kind, 0, 0);
+            else
+                code.DrawGuard(kind, 0, 0);
+            QCOMPARE(code.m_pPlotter->TextColor(), MakeColorRef(1, 2, 3));
+        }
+        QVERIFY(!device.Items().isEmpty());
+        QCOMPARE(painter.pen(), pen);
+        QCOMPARE(painter.brush(), brush);
+        QCOMPARE(painter.font(), font);
     }
 
     void captionShowsTheNarrowerWidthAsT() {
