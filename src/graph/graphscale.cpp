@@ -42,6 +42,16 @@ float DirectOrigin(float lo, float step) {
     return static_cast<float>((std::floor(count) + 1) * step);
 }
 
+// Low edge of the frame on one axis, mm from the axes crossing: 30 mm below
+// the lowest value when the axis starts at 0, else 30 mm below the axis. Data
+// wholly below 0 reach up to a step past the axis, which can be beyond the
+// inner frame; the edge then moves out so that they are still drawn.
+float FrameLowEdge(float lo, float origin, float mmPerUnit) {
+    if (origin == 0) return lo * mmPerUnit - kFrameMarginMm;
+    const float lowest = (lo - origin) * mmPerUnit;
+    return std::fmin(-kFrameMarginMm, lowest - 2 * kInnerMarginMm);
+}
+
 } // namespace
 
 float TickStep(float mmPerUnit, float range, bool doubleWhenMany) {
@@ -157,9 +167,9 @@ GraphScale ComputeGraphScale(const float* table, int rows, const GraphCurves& cu
     scale.originX = AxisOrigin(xMin, xMax, scale.stepX);
     scale.originY = AxisOrigin(yMin, yMax, scale.stepY);
 
-    scale.left = scale.originX == 0 ? xMin * scale.mmPerUnitX - kFrameMarginMm : -kFrameMarginMm;
+    scale.left = FrameLowEdge(xMin, scale.originX, scale.mmPerUnitX);
     scale.right = scale.left + width;
-    scale.bottom = scale.originY == 0 ? yMin * scale.mmPerUnitY - kFrameMarginMm : -kFrameMarginMm;
+    scale.bottom = FrameLowEdge(yMin, scale.originY, scale.mmPerUnitY);
     scale.top = scale.bottom + height;
 
     AxisExtent(scale.stepX * scale.mmPerUnitX, scale.left + kInnerMarginMm,

@@ -325,6 +325,24 @@ class TestGraphDraw : public QObject {
         QCOMPARE(lines.size(), drawn ? 3 : 2);
     }
 
+    // All-negative x: the origin is the first multiple of the step above the
+    // lowest x, so the lowest samples stand left of the y axis, here by
+    // 0.49 x 66.67 = 32.7 mm with a step of 0.5; the frame makes room for
+    // them instead of dropping the first segments.
+    void allNegativeDataKeepsLowestSamples_data() {
+        QTest::addColumn<QVector<QPointF>>("points");
+        QTest::newRow("x -3.99..-0.99") << Ramp(-3.99, -0.99, 0, 1);
+        QTest::newRow("x -6.99..-0.99") << Ramp(-6.99, -0.99, 0, 1);
+        QTest::newRow("x and y negative") << Ramp(-3.99, -0.99, -3.99, -0.99);
+    }
+    void allNegativeDataKeepsLowestSamples() {
+        QFETCH(QVector<QPointF>, points);
+        GraphFixture graph;
+        graph.SetSamples(points);
+        const auto lines = Select(graph.Draw(), RecordingDevice::Line, kRed);
+        QCOMPARE(lines.size(), points.size() - 1);
+    }
+
     void nothingDrawnWithOneSamplePerCurve() {
         GraphFixture graph;
         graph.SetSamples({{0, 0}, {5, 5}}, {{5, 5}, {1, 1}});

@@ -75,6 +75,11 @@ class TestGraphScale : public QObject {
             << "mmPerUnitY=27.91 stepY=0.5 originY=-4.0 bottom=-30 lowY=-11.16";
         QTest::newRow("all negative -4.5..-0.1")
             << Ramp(0, 1, -4.5, -0.1) << "stepY=0.5 originY=-4.4999995 bottom=-30";
+        // The lowest x stands 32.67 mm left of the axis (a step of 0.5 is
+        // 33.33 mm): the frame leaves 10 mm beyond it rather than 30 mm from
+        // the axis.
+        QTest::newRow("all negative x -3.99..-0.99")
+            << Ramp(-3.99, -0.99, 0, 1) << "stepX=0.5 originX=-3.5 left=-42.67";
         QTest::newRow("single distinct x")
             << Ramp(5, 5, 0, 1) << "xMin=4.99 xMax=5.01 mmPerUnitX=10000";
         QTest::newRow("largest magnitude 0.004") << Ramp(0, 1, 0.001, 0.004) << "multY=999.99994";
