@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -576,17 +577,26 @@ void TestMainFrame::droppedFilesOpenAndTheRecentListKeepsFour() {
     QCOMPARE(m_frame->RecentFiles().first(), paths[3]);
 }
 
+// A right click in the code sheet: the menu pops up where the click was, its
+// legend item grey; resetting the cursor clears the reference point and pixel.
 void TestMainFrame::contextMenu() {
     m_app->m_fRefX = 3;
     m_app->m_fRefY = 4;
     m_app->m_nRefPixelX = 5;
-    std::unique_ptr<QMenu> menu(View()->CreateContextMenu());
+    const QPoint pixel(120, 90);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pixel, View()->mapToGlobal(pixel));
+    QApplication::sendEvent(View(), &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QCOMPARE(View()->m_nMenuX, pixel.x());
+    QCOMPARE(View()->m_nMenuY, pixel.y());
     const QList<QAction*> items = menu->actions();
     QCOMPARE(items.size(), 2);
     QCOMPARE(items[0]->text(), QStringLiteral("&Initialiser curseur souris"));
     QCOMPARE(items[1]->text(), QStringLiteral("&Définir légende..."));
-    QVERIFY(!items[1]->isEnabled()); // code sheet
+    QVERIFY(!items[1]->isEnabled());
     items[0]->trigger();
+    menu->close();
     QVERIFY(!m_app->HasReference());
     QCOMPARE(int(m_app->m_nRefPixelX), 0);
 }
