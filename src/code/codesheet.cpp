@@ -6,6 +6,7 @@
 #include <QPen>
 
 #include "code/code.h"
+#include "common/creditline.h"
 #include "common/format.h"
 #include "common/frenchdate.h"
 #include "doc/zbapp.h"
@@ -270,9 +271,7 @@ void CCode::DrawCodeSheet(QPainter* painter, CZbDoc* doc, CZbApp* app, bool prin
     {
         const TextScope type(plotter, SheetFont(plotter, 3.6f));
         plotter.SetTextAlign(CPlotter::kAlignLeft | CPlotter::kAlignBaseline);
-        plotter.Text(
-            -25, -93.5f,
-            QStringLiteral("Lineatix - atelier de lecture optique des codes à barres EAN-13"));
+        plotter.Text(-25, -93.5f, CreditLine());
         plotter.Text(-25, 90.8f, FrenchDateTimeNow());
     }
 

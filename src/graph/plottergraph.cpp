@@ -7,6 +7,7 @@
 #include <QVector>
 #include <cmath>
 
+#include "common/creditline.h"
 #include "common/format.h"
 #include "common/frenchdate.h"
 #include "common/novalue.h"
@@ -36,9 +37,6 @@ constexpr double kVerticalAngle = 1.570795;
 constexpr double kPolynomialStep = 0.002; // of the x span: about 500 segments
 constexpr int kMaxPolynomialPoints = 1000;
 constexpr float kCoefficientColumnMm = 50; // each slot's coefficient list, from the right
-
-const QString kCreditLine =
-    QStringLiteral("Lineatix - banc d'étude de la lecture optique des codes EAN-13");
 
 // Puts the pen, brush, font and text colour back as they were, as every
 // operation leaves the painter to its caller. The world transform is not
@@ -97,7 +95,7 @@ void DrawFooter(CPlotter& plotter) {
     SelectFont(plotter, plotter.m_fFontMm * 0.8f);
     plotter.SetTextColor(kBlue);
     plotter.SetTextAlign(CPlotter::kAlignLeft | CPlotter::kAlignTop);
-    plotter.Text(plotter.m_fLeft + 0.5f, plotter.m_fBottom + 4.5f, kCreditLine);
+    plotter.Text(plotter.m_fLeft + 0.5f, plotter.m_fBottom + 4.5f, CreditLine());
     plotter.SetTextAlign(CPlotter::kAlignRight | CPlotter::kAlignTop);
     plotter.Text(plotter.m_fRight - 0.5f, plotter.m_fBottom + 4.5f, FrenchDateTimeNow());
 }
