@@ -4,6 +4,7 @@
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "graph/plotter.h"
+#include "painterstate.h"
 #include "recordingdevice.h"
 #include "view/mapping.h"
 
@@ -92,20 +93,13 @@ class TestPlotter : public QObject {
         RecordingDevice device(0, 0, 270, 190, true);
         QPainter painter(&device);
         SetPrintMapping(painter, 0, 0, 270, 190);
-        const QPen pen(Qt::green, 7, Qt::DashLine);
-        const QBrush brush(Qt::yellow);
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize(123);
-        painter.setPen(pen);
-        painter.setBrush(brush);
-        painter.setFont(font);
+        const UnusualPainterState state;
+        state.SetOn(painter);
         {
             CPlotter plotter(&painter, &doc, true);
             plotter.SetTextColor(MakeColorRef(1, 2, 3));
             Draw(plotter, primitive, -10.3f, 0.3f, 10.3f, 20.7f);
-            QCOMPARE(painter.pen(), pen);
-            QCOMPARE(painter.brush(), brush);
-            QCOMPARE(painter.font(), font);
+            QCOMPARE(state.Differences(painter), QString());
             QCOMPARE(plotter.TextColor(), MakeColorRef(1, 2, 3));
         }
         painter.end();
