@@ -13,8 +13,6 @@
 namespace {
 
 constexpr int kDecoderErrors = 2; // exit status when the decoder reported errors
-constexpr std::int16_t kAnalysedChannels =
-    kChannelCh1 | kChannelCh2 | kChannelRef1 | kChannelRef2 | kChannelMath;
 
 struct DecodeOptions {
     float uRef = 2.3f;
@@ -56,14 +54,14 @@ int DecodeCommand(const QStringList& arguments) {
     CZbDoc doc(&app);
     app.m_pDoc = &doc;
     if (!LoadBatchInput(doc, options.input)) return 1;
-    if (doc.m_nPoints < 1 || !(doc.m_nChannels & kAnalysedChannels)) {
+    if (doc.m_nPoints < 1 || !(doc.m_nChannels & kScanChannelBits)) {
         PrintBatchError(QStringLiteral("%1: aucune acquisition à analyser.").arg(options.input));
         return 1;
     }
     // The analysis is opened on the graph: a document saved on its code
     // sheet or image shows its stored channels first.
-    if (!(doc.m_nDisplay & kAnalysedChannels))
-        doc.m_nDisplay = static_cast<std::int16_t>(doc.m_nChannels & kAnalysedChannels);
+    if (!(doc.m_nDisplay & kScanChannelBits))
+        doc.m_nDisplay = static_cast<std::int16_t>(doc.m_nChannels & kScanChannelBits);
     SetGraphMultipliers(doc);
 
     CCodeAnalysis analysis(&doc);

@@ -32,20 +32,11 @@ constexpr FlagLine kFlagLines[] = {
     {8, "\n- Erreur de parité"},
 };
 
-// Index of the first channel bit set among CH1..MATH, or -1.
-int FirstChannel(std::int16_t bits) {
-    for (int index = 0; index < CCodeAnalysis::kChannelCount; ++index)
-        if (bits & CCodeAnalysis::ChannelBit(index)) return index;
-    return -1;
-}
-
 } // namespace
 
 CCodeAnalysis::CCodeAnalysis(CZbDoc* doc)
-    : m_fURef(kDefaultURef), m_pDoc(doc), m_pCode(std::make_unique<CCode>(doc)) {
-    m_nChannel = FirstChannel(m_pDoc->m_nDisplay);
-    if (m_nChannel < 0) m_nChannel = FirstChannel(m_pDoc->m_nChannels);
-    if (m_nChannel < 0) m_nChannel = 0; // nothing stored: CH1's columns
+    : m_nChannel(DefaultChannelIndex(*doc)), m_fURef(kDefaultURef), m_pDoc(doc),
+      m_pCode(std::make_unique<CCode>(doc)) {
     LookUpColumns();
     m_strMessage = Sprintf("Définir une zone puis cliquez sur Générer fronts pour décoder le "
                            "graphe U=f(t)...\n[%d][%d]",
@@ -58,13 +49,9 @@ void CCodeAnalysis::SetMessageHandler(std::function<void(const QString&)> handle
     m_pCode->m_fnMessage = std::move(handler);
 }
 
-std::int16_t CCodeAnalysis::ChannelBit(int index) {
-    return static_cast<std::int16_t>(1 << std::clamp(index, 0, kChannelCount - 1));
-}
-
 bool CCodeAnalysis::IsChannelEnabled(int index) const {
-    return m_step == Step::Generate && index >= 0 && index < kChannelCount &&
-           (m_pDoc->m_nChannels & ChannelBit(index));
+    return m_step == Step::Generate && index >= 0 && index < kScanChannels &&
+           (m_pDoc->m_nChannels & ChannelBitOfIndex(index));
 }
 
 float CCodeAnalysis::LimitURef(float uRef) {
@@ -76,11 +63,11 @@ float CCodeAnalysis::LimitWidth(float width) {
 }
 
 void CCodeAnalysis::LookUpColumns() {
-    m_pDoc->GetChannelColumns(ChannelBit(m_nChannel), &m_nXCol, &m_nYCol);
+    m_pDoc->GetChannelColumns(ChannelBitOfIndex(m_nChannel), &m_nXCol, &m_nYCol);
 }
 
 void CCodeAnalysis::SelectChannel(int index) {
-    m_nChannel = std::clamp(index, 0, kChannelCount - 1);
+    m_nChannel = std::clamp(index, 0, kScanChannels - 1);
     LookUpColumns();
     m_strMessage = Sprintf("[%d][%d]", m_nXCol, m_nYCol);
 }
@@ -107,7 +94,7 @@ void CCodeAnalysis::Generate() {
         m_strMessage = Sprintf("Nb. de fronts: %d\nConfirmer la largeur du trait simple T et de "
                                "l'espace simple E...",
                                m_nEdges);
-    m_pDoc->m_nDisplay = static_cast<std::int16_t>(ChannelBit(m_nChannel) | kChannelEdges);
+    m_pDoc->m_nDisplay = static_cast<std::int16_t>(ChannelBitOfIndex(m_nChannel) | kChannelEdges);
 
     float refBar = 0;
     float refSpace = 0;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "decode/edges.h"
+#include "decode/scanchannel.h"
 
 class CCode;
 class CZbApp;
@@ -19,7 +20,6 @@ class CZbDoc;
 class CCodeAnalysis {
   public:
     enum class Step { Generate, Confirm, Analyse, Done };
-    static constexpr int kChannelCount = 5; // CH1, CH2, REF1, REF2, MATH
 
     // Opening: URef 2.3, the channel shown (else the first stored) and the
     // opening message.
@@ -56,8 +56,6 @@ class CCodeAnalysis {
     static float LimitWidth(float width);
     // The report of a decoding: the error list, or the extracted code.
     static QString AnalysisReport(std::int16_t flags, const QString& code);
-    // The channel bit (1, 2, 4, 8, 16) of a radio index.
-    static std::int16_t ChannelBit(int index);
 
     Step m_step = Step::Generate;
     float m_fEWidth = 0; // E, displayed time units

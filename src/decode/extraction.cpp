@@ -4,13 +4,6 @@
 
 #include "doc/zbdoc.h"
 
-int DefaultChannelIndex(const CZbDoc& doc) {
-    for (const std::int16_t mask : {doc.m_nDisplay, doc.m_nChannels})
-        for (int index = 0; index < kScanChannels; ++index)
-            if (mask & ChannelBitOfIndex(index)) return index;
-    return 0;
-}
-
 ExtractionZone ZoneFromShown(const CZbDoc& doc, float xa, float ya, float xb, float yb) {
     // Shown value = data value x multiplier; a multiplier never set counts as 1.
     const float multX = doc.m_fMultX != 0 ? doc.m_fMultX : 1.0f;

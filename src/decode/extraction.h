@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/novalue.h"
+#include "decode/scanchannel.h"
 
 class CZbDoc;
 
@@ -13,18 +14,6 @@ struct ExtractionZone {
     float fYMin = kNoValueLow;
     float fYMax = kNoValue;
 };
-
-// Number of channels a scan may be taken from: CH1, CH2, REF1, REF2, MATH.
-constexpr int kScanChannels = 5;
-
-// Channel bit of a radio index 0..4 (CH1 .. MATH).
-inline std::int16_t ChannelBitOfIndex(int index) {
-    return static_cast<std::int16_t>(1 << index);
-}
-
-// The channel a scan dialog starts on: the first of CH1 .. MATH displayed,
-// otherwise the first one holding data, otherwise CH1. Radio index 0..4.
-int DefaultChannelIndex(const CZbDoc& doc);
 
 // The zone of a rectangle given in shown units (data value times the display
 // multipliers), corners in any order.

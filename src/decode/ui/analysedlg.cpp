@@ -73,7 +73,7 @@ void CAnalyseDlg::ShowControls() {
     ShowRealField(m_pEEdit, m_analysis.m_fEWidth);
     if (QAbstractButton* radio = m_pChannels->button(m_analysis.m_nChannel))
         radio->setChecked(true);
-    for (int i = 0; i < CCodeAnalysis::kChannelCount; ++i)
+    for (int i = 0; i < kScanChannels; ++i)
         m_pChannels->button(i)->setEnabled(m_analysis.IsChannelEnabled(i));
     m_pURefEdit->setEnabled(m_analysis.IsURefEditable());
     m_pTEdit->setEnabled(m_analysis.AreWidthsEditable());
