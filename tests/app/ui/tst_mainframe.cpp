@@ -26,7 +26,9 @@
 #include "app/commandtable.h"
 #include "app/mainframe.h"
 #include "common/novalue.h"
+#include "decode/scanmodel.h"
 #include "decode/ui/extractdlg.h"
+#include "dialogdriver.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "view/ui/displaydlg.h"
@@ -90,6 +92,7 @@ class TestMainFrame : public QObject {
     void rectangleGoesToTheOpenTools();
     void regressionPickingTakesTheClick();
     void extractionOpensOnce();
+    void analysisFromTheMenuNamesTheWindow();
     void displayDialog();
     void displayDialogGraphWithNothingShowsCodeSheet();
     void openingAFileResetsTheReference();
@@ -436,6 +439,41 @@ void TestMainFrame::extractionOpensOnce() {
     QVERIFY(!extract->isChecked());
     QCOMPARE(m_doc->m_bExtractOpen, 0);
     QVERIFY(!View()->m_pExtractDlg);
+}
+
+// The whole road from the menu: a scan decoded step by step names the window
+// after its code until a file does.
+void TestMainFrame::analysisFromTheMenuNamesTheWindow() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("scan.cod"));
+    {
+        CZbApp otherApp;
+        CZbDoc other(&otherApp);
+        ScanParameters parameters;
+        parameters.samplePeriod = parameters.moduleTime / 16;
+        WriteScan(other, MakeCodeScan(QStringLiteral("4006381333931"), parameters));
+        QString error;
+        QVERIFY2(other.Save(path, &error), qPrintable(error));
+    }
+    QVERIFY(m_frame->OpenDocumentFile(path));
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("scan.cod - Lineatix"));
+    View()->repaint(); // T and E are proposed in the units the graph shows
+    m_frame->UpdateCommandUi();
+    QAction* analyse = m_frame->Action(kCmdAnalyse);
+    QVERIFY(analyse->isEnabled());
+    OnNextDialog([](QWidget* dialog) {
+        for (const char* step : {"&Générer fronts", "&Confirmer T&&E", "&Analyser code"})
+            QVERIFY2(ClickButton(dialog, QString::fromUtf8(step)), step);
+        QVERIFY(ClickButton(dialog, QStringLiteral("&Fermer")));
+    });
+    analyse->trigger();
+    QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333931"));
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("4006381333931.cod - Lineatix"));
+
+    // Saving gives the title back to the file, as opening and Ctrl+N do.
+    const QString saved = dir.filePath(QStringLiteral("lu.cod"));
+    QVERIFY(m_frame->SaveDocumentFile(saved));
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("lu.cod - Lineatix"));
 }
 
 // Only CH1 holds data: Voie 1 and Fronts can be ticked, the others not.
