@@ -12,8 +12,7 @@
 
 namespace {
 constexpr int kDefaultWidth = 1280, kDefaultHeight = 800;
-// Large enough for any screen, small enough to stay well inside Qt's image
-// allocation limit.
+// Large enough for any screen; the image then takes 256 MB at most.
 constexpr int kMaxSide = 8000;
 
 bool ParseSize(const QString& text, QSize* size) {
