@@ -7,7 +7,6 @@ namespace {
 constexpr int kColumns = 6;            // floats per table row
 constexpr float kAxisMarginMm = 70;    // frame size less this is the data span
 constexpr float kFrameMarginMm = 30;   // frame edge to the axis crossing
-constexpr float kInnerMarginMm = 5;    // grid and curves stay this far inside
 constexpr float kFlatRange = 1e-8f;    // a range below this is widened
 constexpr float kFlatWidening = 0.01f; // by this much on each side
 constexpr float kSearchStart = 1e-10f; // first near power of ten of the searches
@@ -49,7 +48,7 @@ float DirectOrigin(float lo, float step) {
 float FrameLowEdge(float lo, float origin, float mmPerUnit) {
     if (origin == 0) return lo * mmPerUnit - kFrameMarginMm;
     const float lowest = (lo - origin) * mmPerUnit;
-    return std::fmin(-kFrameMarginMm, lowest - 2 * kInnerMarginMm);
+    return std::fmin(-kFrameMarginMm, lowest - 2 * kGraphInnerMarginMm);
 }
 
 } // namespace
@@ -172,10 +171,10 @@ GraphScale ComputeGraphScale(const float* table, int rows, const GraphCurves& cu
     scale.bottom = FrameLowEdge(yMin, scale.originY, scale.mmPerUnitY);
     scale.top = scale.bottom + height;
 
-    AxisExtent(scale.stepX * scale.mmPerUnitX, scale.left + kInnerMarginMm,
-               scale.right - kInnerMarginMm, &scale.axisLeft, &scale.axisRight);
-    AxisExtent(scale.stepY * scale.mmPerUnitY, scale.bottom + kInnerMarginMm,
-               scale.top - kInnerMarginMm, &scale.axisBottom, &scale.axisTop);
+    AxisExtent(scale.stepX * scale.mmPerUnitX, scale.left + kGraphInnerMarginMm,
+               scale.right - kGraphInnerMarginMm, &scale.axisLeft, &scale.axisRight);
+    AxisExtent(scale.stepY * scale.mmPerUnitY, scale.bottom + kGraphInnerMarginMm,
+               scale.top - kGraphInnerMarginMm, &scale.axisBottom, &scale.axisTop);
     scale.valid = true;
     return scale;
 }

@@ -11,6 +11,10 @@
 // origins they give (9.999999, 12.250029...) are what the graph has always
 // shown, and the mouse readout relies on the same values.
 
+// Curves, grid, axes and the marks over a graph stay this far inside the
+// frame, in mm.
+constexpr float kGraphInnerMarginMm = 5;
+
 // Data window: a sample is used only when x1 < x < x2 and y1 < y < y2.
 struct GraphWindow {
     float x1 = -1e10f, x2 = 1e10f, y1 = -1e10f, y2 = 1e10f;

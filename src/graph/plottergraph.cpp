@@ -11,6 +11,7 @@
 #include "common/format.h"
 #include "common/frenchdate.h"
 #include "common/novalue.h"
+#include "doc/zbdoc.h"
 #include "graph/graphscale.h"
 #include "graph/plotter.h"
 #include "graph/regressionset.h"
@@ -27,7 +28,6 @@ constexpr COLORREF kGridGrey = 0x7F7F7F;
 constexpr COLORREF kPointMarkerGreen = 0x7FFF7F;
 
 constexpr int kFontWeight = 500;
-constexpr float kInnerMarginMm = 5; // curves and marks stay this far inside the frame
 constexpr float kFramePenMm = 0.2f;
 constexpr float kCurvePenMm = 0.3f;
 constexpr float kPolynomialPenMm = 0.4f;
@@ -87,8 +87,9 @@ void SelectHairlinePen(CPlotter& plotter, COLORREF colour) {
 }
 
 bool InsideInnerFrame(const CPlotter& plotter, float x, float y) {
-    return plotter.m_fLeft + kInnerMarginMm < x && x < plotter.m_fRight - kInnerMarginMm &&
-           plotter.m_fBottom + kInnerMarginMm < y && y < plotter.m_fTop - kInnerMarginMm;
+    return plotter.m_fLeft + kGraphInnerMarginMm < x &&
+           x < plotter.m_fRight - kGraphInnerMarginMm &&
+           plotter.m_fBottom + kGraphInnerMarginMm < y && y < plotter.m_fTop - kGraphInnerMarginMm;
 }
 
 void DrawFooter(CPlotter& plotter) {
@@ -114,8 +115,8 @@ void DrawGridAndTicks(CPlotter& plotter, const GraphScale& scale) {
     plotter.SetTextColor(kBlack);
 
     plotter.SetTextAlign(CPlotter::kAlignCenter | CPlotter::kAlignTop);
-    for (float v : TickOffsets(scale.stepX, scale.mmPerUnitX, plotter.m_fLeft + kInnerMarginMm,
-                               plotter.m_fRight - kInnerMarginMm, false)) {
+    for (float v : TickOffsets(scale.stepX, scale.mmPerUnitX, plotter.m_fLeft + kGraphInnerMarginMm,
+                               plotter.m_fRight - kGraphInnerMarginMm, false)) {
         const float x = v * scale.mmPerUnitX;
         plotter.Text(x, -2.5f, Sprintf("%1.2f", (scale.originX + v) * scale.multX));
         // The gap between -7 mm and the axis leaves room for the label.
@@ -124,8 +125,9 @@ void DrawGridAndTicks(CPlotter& plotter, const GraphScale& scale) {
     }
 
     plotter.SetTextAlign(CPlotter::kAlignRight | CPlotter::kAlignTop);
-    for (float v : TickOffsets(scale.stepY, scale.mmPerUnitY, plotter.m_fBottom + kInnerMarginMm,
-                               plotter.m_fTop - kInnerMarginMm, true)) {
+    for (float v :
+         TickOffsets(scale.stepY, scale.mmPerUnitY, plotter.m_fBottom + kGraphInnerMarginMm,
+                     plotter.m_fTop - kGraphInnerMarginMm, true)) {
         const float y = v * scale.mmPerUnitY;
         plotter.Text(-2, y + 2, Sprintf("%1.2f", (scale.originY + v) * scale.multY));
         if (scale.axisLeft < -15) plotter.Line(scale.axisLeft, y, -10, y);
@@ -160,7 +162,6 @@ void DrawScaleAndAxisLabels(CPlotter& plotter, const GraphScale& scale) {
 // Each segment is drawn whole or not at all: both ends strictly inside the
 // frame shrunk by 5 mm. A no-value row therefore breaks the curve.
 void DrawCurves(CPlotter& plotter) {
-    constexpr int kColumns = 6;
     QVector<QLine> segments;
     for (int curve = 0; curve < CPlotter::kCurves; ++curve) {
         const int xColumn = plotter.m_nXCol[curve], yColumn = plotter.m_nYCol[curve];
@@ -171,7 +172,7 @@ void DrawCurves(CPlotter& plotter) {
         float mmX0 = (x0 - plotter.m_fOriginX) * plotter.m_fMmPerUnitX;
         float mmY0 = (y0 - plotter.m_fOriginY) * plotter.m_fMmPerUnitY;
         for (int j = 1; j < plotter.m_nRows; ++j) {
-            row += kColumns;
+            row += CZbDoc::kColumns;
             const float x1 = row[xColumn], y1 = row[yColumn];
             const float mmX1 = (x1 - plotter.m_fOriginX) * plotter.m_fMmPerUnitX;
             const float mmY1 = (y1 - plotter.m_fOriginY) * plotter.m_fMmPerUnitY;
@@ -206,8 +207,8 @@ void DrawMarkerSquares(CPlotter& plotter, COLORREF colour, float x, float y) {
 void RegressionEnd(const CPlotter& plotter, double x0, double y0, double angle, double xMm,
                    double* x, double* y) {
     CPlotter::IntersectLines(x0, y0, angle, xMm, 0, kVerticalAngle, x, y);
-    const double top = plotter.m_fTop - kInnerMarginMm;
-    const double bottom = plotter.m_fBottom + kInnerMarginMm;
+    const double top = plotter.m_fTop - kGraphInnerMarginMm;
+    const double bottom = plotter.m_fBottom + kGraphInnerMarginMm;
     if (*y > top)
         CPlotter::IntersectLines(x0, y0, angle, 0, top, 0, x, y);
     else if (*y < bottom)
@@ -325,8 +326,8 @@ void CPlotter::DrawRegressionLine(int slot, float a1, float a0) {
     const double y0 = (a0 - m_fOriginY) * m_fMmPerUnitY;
     const double angle = std::atan(static_cast<double>(a1) * m_fMmPerUnitY / m_fMmPerUnitX);
     double xa, ya, xb, yb;
-    RegressionEnd(*this, x0, y0, angle, m_fLeft + kInnerMarginMm, &xa, &ya);
-    RegressionEnd(*this, x0, y0, angle, m_fRight - kInnerMarginMm, &xb, &yb);
+    RegressionEnd(*this, x0, y0, angle, m_fLeft + kGraphInnerMarginMm, &xa, &ya);
+    RegressionEnd(*this, x0, y0, angle, m_fRight - kGraphInnerMarginMm, &xb, &yb);
 
     SelectFont(*this, m_fFontMm);
     SetTextColor(kBlack);
@@ -335,10 +336,10 @@ void CPlotter::DrawRegressionLine(int slot, float a1, float a0) {
     // crossing it outside the page) has no visible end: nothing of it is drawn.
     constexpr double kOnEdgeMm = 0.01;
     auto visible = [&](double x, double y) {
-        return x >= m_fLeft + kInnerMarginMm - kOnEdgeMm &&
-               x <= m_fRight - kInnerMarginMm + kOnEdgeMm &&
-               y >= m_fBottom + kInnerMarginMm - kOnEdgeMm &&
-               y <= m_fTop - kInnerMarginMm + kOnEdgeMm;
+        return x >= m_fLeft + kGraphInnerMarginMm - kOnEdgeMm &&
+               x <= m_fRight - kGraphInnerMarginMm + kOnEdgeMm &&
+               y >= m_fBottom + kGraphInnerMarginMm - kOnEdgeMm &&
+               y <= m_fTop - kGraphInnerMarginMm + kOnEdgeMm;
     };
     if (visible(xa, ya) && visible(xb, yb)) {
         Line(static_cast<float>(xa), static_cast<float>(ya), static_cast<float>(xb),
