@@ -279,6 +279,44 @@ class TestGraphDraw : public QObject {
         }
     }
 
+    // The first pass after an acquisition starts from the previous frame; the
+    // new frame, placed around the data, lands where the old one was on the
+    // page, and the document keeps it for the next pass.
+    void newFrameTakesOldFramePlace_data() {
+        QTest::addColumn<bool>("printing");
+        QTest::newRow("screen") << false;
+        QTest::newRow("paper") << true;
+    }
+    void newFrameTakesOldFramePlace() {
+        QFETCH(bool, printing);
+        GraphFixture graph;
+        graph.SetSamples(Ramp(0.02, 0.98, -1.2, 4.7));
+        const CZbDoc& doc = graph.doc;
+        QCOMPARE(QRectF(QPointF(doc.m_fFrameLeft, doc.m_fFrameBottom),
+                        QPointF(doc.m_fFrameRight, doc.m_fFrameTop)),
+                 QRectF(0, 0, 270, 190));
+        RecordingDevice device(0, 0, 270, 190, printing);
+        {
+            QPainter painter(&device);
+            DrawGraphPage(painter, graph.doc, graph.app, printing, false);
+        }
+        QVERIFY(std::fabs(doc.m_fFrameLeft - -25.83f) < 0.01f);
+        QVERIFY(std::fabs(doc.m_fFrameBottom - -54.41f) < 0.01f);
+        // The outer frame, in the units of the page as it was mapped.
+        QRectF frame;
+        for (const auto& line : Select(device.Items(), RecordingDevice::Line, Qt::black))
+            if (line.penWidth == int(0.2 * device.UnitsPerMm()))
+                frame |= line.points.boundingRect();
+        const double unitsPerMm = device.UnitsPerMm();
+        QVERIFY2(QLineF(frame.topLeft(), QPointF(0, 0)).length() <= 2 &&
+                     QLineF(frame.bottomRight(), QPointF(270, 190) * unitsPerMm).length() <= 2,
+                 qPrintable(QString("%1,%2 %3,%4")
+                                .arg(frame.left())
+                                .arg(frame.top())
+                                .arg(frame.right())
+                                .arg(frame.bottom())));
+    }
+
     void curvesTakeDisplayOrderAndColours() {
         GraphFixture graph;
         graph.SetSamples(Ramp(0, 1, 0, 1), Ramp(0, 1, 1, 0));
