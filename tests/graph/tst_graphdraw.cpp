@@ -331,6 +331,56 @@ class TestGraphDraw : public QObject {
         QCOMPARE(FindText(items, "CH2:t(s)*1e-001")->penColour, kGreen);
     }
 
+    // The curves of a display selection take the curve indexes (and so the
+    // colours) in the order of the display bits; the edges take the index
+    // after the channels, the logic level always takes curve 0.
+    void displaySelectionAssignsCurves_data() {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("display");
+        QTest::addColumn<QStringList>("xLabels"); // in curve order
+        QTest::addColumn<QString>("yLabel");      // of curve 0
+        QTest::newRow("CH1, CH2 and edges")
+            << 3 << 1 + 2 + 64 << QStringList{"CH1:t(s)", "CH2:t(s)", "FRONTS:t(s)"} << "CH1:U(V)";
+        QTest::newRow("CH2 and edges")
+            << 3 << 2 + 64 << QStringList{"CH2:t(s)", "FRONTS:t(s)"} << "CH2:U(V)";
+        QTest::newRow("REF2 and MATH")
+            << 8 + 16 << 8 + 16 << QStringList{"REF2:t(s)", "MATH:t(s)"} << "REF2:U(V)";
+        QTest::newRow("edges alone") << 1 << 64 << QStringList{"FRONTS:t(s)"} << "FRONTS:U(V)";
+        QTest::newRow("logic level over CH2")
+            << 3 << 2 + 128 << QStringList{"N°"} << "Niv. logique";
+    }
+    void displaySelectionAssignsCurves() {
+        QFETCH(int, channels);
+        QFETCH(int, display);
+        QFETCH(QStringList, xLabels);
+        QFETCH(QString, yLabel);
+        GraphFixture graph;
+        graph.SetSamples(Ramp(0, 1, 0, 1));
+        for (int row = 0; row < graph.doc.m_nPoints; ++row)
+            for (int column = 2; column < CZbDoc::kColumns; ++column)
+                graph.doc.m_fT[row][column] = graph.doc.m_fT[row][column % 2];
+        graph.doc.m_nChannels = static_cast<std::int16_t>(channels);
+        graph.doc.m_nDisplay = static_cast<std::int16_t>(display);
+        const auto items = graph.Draw();
+
+        const QColor colours[] = {kRed, kGreen, QColor(0, 0, 128)};
+        const QRegularExpression xLabel("^(.*:t\\(s\\)|N°)\\*");
+        QStringList drawn;
+        for (const auto& item : items)
+            if (item.kind == RecordingDevice::Text && xLabel.match(item.text).hasMatch()) {
+                const QString name = item.text.section('*', 0, 0);
+                const int curve = xLabels.indexOf(name);
+                QVERIFY2(curve >= 0, qPrintable(item.text));
+                QCOMPARE(item.penColour, colours[curve]);
+                drawn << name;
+            }
+        QCOMPARE(drawn, xLabels);
+        // Data 0..1: the multiplier is 10.
+        const auto* y = FindText(items, yLabel + "*1e-001");
+        QVERIFY2(y, qPrintable(Texts(items).join('|')));
+        QCOMPARE(y->penColour, kRed);
+    }
+
     void noValueRowSplitsCurve() {
         GraphFixture graph;
         graph.SetSamples({{0, 0}, {1, 1}, {2, 2}, {3, 1}, {4, 0}});
