@@ -12,6 +12,16 @@ class CPlotter;
 class CZbDoc;
 class CZbApp;
 
+// Characters of an EAN-13 code: the leading digit, eleven data digits and the
+// check digit. Each drawn digit is seven modules wide.
+constexpr int kCodeLength = 13;
+constexpr int kModulesPerDigit = 7;
+
+// Only '0'..'9' are digits of a code; a reader may have stored anything else.
+inline bool IsCodeDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
 // The EAN-13 worker: number sets, parity table, the geometry and colours of
 // one rendering, drawing of the code and decoding of edge times.
 class CCode {

@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr int kCodeLength = 13;
-constexpr int kModulesPerDigit = 7;
-
 // First interval of each half and the last digit start of the right half
 // (interval numbering: interval i runs from edge i to edge i + 1).
 constexpr std::int16_t kFirstLeftInterval = 3;

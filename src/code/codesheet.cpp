@@ -18,7 +18,6 @@ namespace {
 
 // The sheet's page window in mm, on screen and on paper.
 constexpr float kSheetLeft = -30, kSheetBottom = -95, kSheetRight = 240, kSheetTop = 95;
-constexpr int kCodeLength = 13;
 constexpr COLORREF kTextBlue = MakeColorRef(0, 0, 255);
 constexpr int kFontWeight = 500;
 
@@ -40,10 +39,6 @@ constexpr float kMaxModuleMm = 100;
 
 bool IsDrawableWidth(float mm) {
     return mm > 0 && mm <= kMaxModuleMm;
-}
-
-bool IsDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
 QFont SheetFont(const CPlotter& plotter, float heightMm) {
@@ -206,7 +201,7 @@ void CCode::DrawCode(float x, float y, QString code) {
     // A leading character that is not a digit shows "?" and its left half is
     // drawn all in set A, the parity of a leading 0.
     const QChar leading = code.at(0);
-    const int leadingDigit = IsDigit(leading) ? leading.unicode() - '0' : -1;
+    const int leadingDigit = IsCodeDigit(leading) ? leading.unicode() - '0' : -1;
     plotter.SetTextAlign(CPlotter::kAlignRight | CPlotter::kAlignTop);
     plotter.Text(x - 1.0f, y - 1.2f * h,
                  leadingDigit >= 0 ? Sprintf("%d", leadingDigit) : QStringLiteral("?"));
@@ -215,7 +210,7 @@ void CCode::DrawCode(float x, float y, QString code) {
     // Digits that are not digits show "?" over a blank slot.
     auto drawSlot = [&](int index, float p, char set) {
         const QChar c = code.at(index);
-        const int value = IsDigit(c) ? c.unicode() - '0' : -1;
+        const int value = IsCodeDigit(c) ? c.unicode() - '0' : -1;
         plotter.Text(p, y - 1.2f * h, value >= 0 ? Sprintf("%d", value) : QStringLiteral("?"));
         plotter.Text(p, y - 1.5f * h, QString(QLatin1Char(set)));
         DrawDigit(value, index, set, x, y);

@@ -9,19 +9,15 @@ constexpr int kLeftLength = 6;
 constexpr int kRightLength = 5;
 constexpr int kLeftStart = kFirstLength;
 constexpr int kRightStart = kFirstLength + kLeftLength;
-constexpr int kDataLength = kFirstLength + kLeftLength + kRightLength; // 12
-constexpr int kCodeLength = kDataLength + 1;                           // with the check digit
-
-bool IsDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
+constexpr int kDataLength = kFirstLength + kLeftLength + kRightLength;
+static_assert(kDataLength + 1 == kCodeLength, "the check digit ends the code");
 
 // The part of the code a field shows, up to its first character that is not a
 // digit, so that every digit keeps its place.
 QString FieldOf(const QString& code, int start, int length) {
     QString part = code.mid(start, length);
     for (int i = 0; i < part.size(); ++i)
-        if (!IsDigit(part[i])) return part.left(i);
+        if (!IsCodeDigit(part[i])) return part.left(i);
     return part;
 }
 
@@ -29,7 +25,7 @@ std::int16_t CheckDigitOf(const QString& code) {
     // A character that is not a digit counts as a zero: it adds nothing.
     QString data = code.left(kDataLength);
     for (QChar& c : data)
-        if (!IsDigit(c)) c = QLatin1Char('0');
+        if (!IsCodeDigit(c)) c = QLatin1Char('0');
     return CCode(nullptr).CheckDigit(data);
 }
 

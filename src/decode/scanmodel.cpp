@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int kCodeLength = 13;
-constexpr int kModulesPerDigit = 7;
 const char* const kLeftGuard = "101";
 const char* const kMiddleGuard = "01010";
 const char* const kRightGuard = "101";
@@ -36,7 +34,7 @@ QString DigitModules(const CCode& tables, int digit, char set) {
 QString Ean13Modules(const QString& code) {
     if (code.size() != kCodeLength) return QString();
     for (QChar c : code)
-        if (!c.isDigit()) return QString();
+        if (!IsCodeDigit(c)) return QString();
     const CCode tables(nullptr);
     const QString& sets = tables.m_strParity[code.at(0).digitValue()];
     QString modules = QLatin1String(kLeftGuard);
