@@ -52,7 +52,6 @@ int DecodeCommand(const QStringList& arguments) {
     if (!ParseOptions(arguments, &options)) return -1;
     CZbApp app;
     CZbDoc doc(&app);
-    app.m_pDoc = &doc;
     if (!LoadBatchInput(doc, options.input)) return 1;
     if (doc.m_nPoints < 1 || !(doc.m_nChannels & kScanChannelBits)) {
         PrintBatchError(QStringLiteral("%1: aucune acquisition à analyser.").arg(options.input));

@@ -12,7 +12,6 @@ int PrintPdfCommand(const QStringList& arguments) {
     if (arguments.size() < 2 || arguments.size() > 3) return -1;
     CZbApp app;
     CZbDoc doc(&app);
-    app.m_pDoc = &doc;
     if (!LoadBatchInput(doc, arguments.value(2))) return 1;
     const QString path = arguments.at(1);
     {

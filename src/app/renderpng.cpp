@@ -44,7 +44,6 @@ int RenderPngCommand(const QStringList& arguments) {
 
     CZbApp app;
     CZbDoc doc(&app);
-    app.m_pDoc = &doc;
     if (!LoadBatchInput(doc, rest.value(0))) return 1;
 
     QImage image(size, QImage::Format_RGB32);
