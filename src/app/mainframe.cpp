@@ -77,9 +77,9 @@ CMainFrame::CMainFrame(CZbDoc& doc, CZbApp& app, QWidget* parent)
     m_pView->setFocus();
 
     connect(m_pView, &CZbView::stateChanged, this, &CMainFrame::OnIdle);
-    m_pIdleTimer = new QTimer(this);
-    connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::OnIdle);
-    m_pIdleTimer->start(kIdleUpdateMs);
+    auto* idleTimer = new QTimer(this);
+    connect(idleTimer, &QTimer::timeout, this, &CMainFrame::OnIdle);
+    idleTimer->start(kIdleUpdateMs);
 }
 
 CMainFrame::~CMainFrame() = default;

@@ -11,7 +11,6 @@ class QMenu;
 class QMimeData;
 class QPrinter;
 class QToolBar;
-class QTimer;
 class CZbDoc;
 class CZbApp;
 class CZbView;
@@ -87,6 +86,5 @@ class CMainFrame : public QMainWindow {
     QToolBar* m_pToolBar = nullptr;
     QLabel* m_pCodePane = nullptr;
     QLabel* m_pReadoutPane = nullptr;
-    QTimer* m_pIdleTimer = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;
 };

@@ -24,8 +24,6 @@ class CZbView : public QWidget, public CViewCursor {
     CZbView(CZbDoc& doc, CZbApp& app, QWidget* parent = nullptr);
     ~CZbView() override;
 
-    CZbDoc& Document() { return m_doc; }
-
     // Whether a command of the menus has its handler here, and running it.
     static bool HasCommand(int id);
     void RunCommand(int id);
