@@ -3,6 +3,8 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include "common/colorref.h"
+
 namespace {
 
 // Bits per pixel as the file stores them (the in-memory depth of an RGB image
@@ -36,6 +38,11 @@ int ReadInfo(const QString& path, const char* format, ImageInfo* info) {
     return 0;
 }
 
+// The depths kept as they are; any other is held as 24-bit RGB.
+int StoredBits(int bits) {
+    return bits == 1 || bits == 8 ? bits : 24;
+}
+
 QImage::Format FormatForBits(int bits) {
     if (bits == 1) return QImage::Format_Mono;
     if (bits == 8) return QImage::Format_Grayscale8;
@@ -53,7 +60,7 @@ int CImage::Allocate(int width, int height, int bitsPerPixel) {
         image.setColor(1, qRgb(255, 255, 255));
     }
     m_image = image;
-    m_nBits = bitsPerPixel == 1 || bitsPerPixel == 8 ? bitsPerPixel : 24;
+    m_nBits = StoredBits(bitsPerPixel);
     return 0;
 }
 
@@ -92,7 +99,7 @@ int CImage::Load(const QString& path, const char* format) {
     QImage image = reader.read();
     if (image.isNull()) return 1;
     m_image = image.convertToFormat(FormatForBits(bits));
-    m_nBits = bits == 1 || bits == 8 ? bits : 24;
+    m_nBits = StoredBits(bits);
     return 0;
 }
 
@@ -103,9 +110,6 @@ void CImage::Draw(QPainter& painter, int x, int y) const {
 std::uint32_t CImage::Pixel(int x, int y) const {
     if (m_image.isNull() || !m_image.valid(x, y)) return 0;
     const QRgb rgb = m_image.pixel(x, y);
-    if (m_nBits == 24)
-        return static_cast<std::uint32_t>(qRed(rgb)) |
-               (static_cast<std::uint32_t>(qGreen(rgb)) << 8) |
-               (static_cast<std::uint32_t>(qBlue(rgb)) << 16);
+    if (m_nBits == 24) return MakeColorRef(qRed(rgb), qGreen(rgb), qBlue(rgb));
     return static_cast<std::uint32_t>(qGray(rgb));
 }

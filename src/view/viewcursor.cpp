@@ -1,5 +1,6 @@
 #include "view/viewcursor.h"
 
+#include "common/colorref.h"
 #include "common/format.h"
 #include "common/novalue.h"
 #include "doc/zbapp.h"
@@ -30,21 +31,18 @@ QString ImageReadout(const CZbDoc& doc, const CZbApp& app) {
         return QString();
     const std::uint32_t v = doc.m_pImage->Pixel(app.m_nMouseX, app.m_nMouseY);
     const bool colour = doc.m_nImageBits == 24;
-    const auto red = [](std::uint32_t p) { return int(p & 0xFF); };
-    const auto green = [](std::uint32_t p) { return int((p >> 8) & 0xFF); };
-    const auto blue = [](std::uint32_t p) { return int((p >> 16) & 0xFF); };
     if (app.m_nRefPixelX == 0 && app.m_nRefPixelY == 0) {
         if (colour)
-            return Sprintf("X:%d, Y:%d, R:%d, V:%d, B:%d", app.m_nMouseX, app.m_nMouseY, red(v),
-                           green(v), blue(v));
+            return Sprintf("X:%d, Y:%d, R:%d, V:%d, B:%d", app.m_nMouseX, app.m_nMouseY,
+                           ColorRefRed(v), ColorRefGreen(v), ColorRefBlue(v));
         return Sprintf("X:%d, Y:%d, W:%d", app.m_nMouseX, app.m_nMouseY, int(v));
     }
     const std::uint32_t r = doc.m_pImage->Pixel(app.m_nRefPixelX, app.m_nRefPixelY);
     const int dX = app.m_nMouseX - app.m_nRefPixelX;
     const int dY = app.m_nMouseY - app.m_nRefPixelY;
     if (colour)
-        return Sprintf("dX:%d, dY:%d, dR:%d, dV:%d, dB:%d", dX, dY, red(v) - red(r),
-                       green(v) - green(r), blue(v) - blue(r));
+        return Sprintf("dX:%d, dY:%d, dR:%d, dV:%d, dB:%d", dX, dY, ColorRefRed(v) - ColorRefRed(r),
+                       ColorRefGreen(v) - ColorRefGreen(r), ColorRefBlue(v) - ColorRefBlue(r));
     return Sprintf("dX:%d, dY:%d, dW:%d", dX, dY, int(v) - int(r));
 }
 
