@@ -21,15 +21,11 @@ void SetUpPrintPage(QPagedPaintDevice& device) {
         QMarginsF(kMarginPoints, kMarginPoints, kMarginPoints, kMarginPoints), QPageLayout::Point));
 }
 
-void DrawPrintedPage(QPainter& painter, CZbDoc& doc, CZbApp& app) {
-    // The painter's origin is the top-left of the printable area; each display
-    // mode sets its own true-size mapping from there.
-    DrawDocument(painter, doc, app, true, false);
-}
-
 bool PrintDocument(QPagedPaintDevice& device, CZbDoc& doc, CZbApp& app) {
     QPainter painter;
     if (!painter.begin(&device)) return false;
-    DrawPrintedPage(painter, doc, app);
+    // The painter's origin is the top-left of the printable area; each display
+    // mode sets its own true-size mapping from there.
+    DrawDocument(painter, doc, app, true, false);
     return painter.end();
 }
