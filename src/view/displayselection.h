@@ -10,6 +10,7 @@ enum class DisplayType { CodeSheet, Graph, Image };
 
 // Bits of the dialog's check boxes: the five channels and the edges.
 constexpr std::int16_t kDisplayBoxBits[] = {1, 2, 4, 8, 16, 64};
+constexpr int kDisplayBoxCount = int(sizeof kDisplayBoxBits / sizeof kDisplayBoxBits[0]);
 
 // With "Graphe" chosen, a channel box is usable only when the channel holds
 // data; the edges box always is. With the other types no box is usable.

@@ -11,8 +11,10 @@
 #include "doc/zbdoc.h"
 
 namespace {
-const char* const kBoxTexts[] = {"Voie &1", "Voie &2", "&Ref1", "R&ef2", "&Math", "&Fronts"};
-const char* const kBoxNames[] = {"voie1", "voie2", "ref1", "ref2", "math", "fronts"};
+const char* const kBoxTexts[kDisplayBoxCount] = {"Voie &1", "Voie &2", "&Ref1",
+                                                 "R&ef2",   "&Math",   "&Fronts"};
+const char* const kBoxNames[kDisplayBoxCount] = {"voie1", "voie2", "ref1",
+                                                 "ref2",  "math",  "fronts"};
 } // namespace
 
 CDisplayDlg::CDisplayDlg(CZbDoc& doc, CZbApp& app, QWidget* parent)
@@ -35,7 +37,7 @@ CDisplayDlg::CDisplayDlg(CZbDoc& doc, CZbApp& app, QWidget* parent)
     auto* graphLayout = new QVBoxLayout(graphGroup);
     auto* codeGroup = new QGroupBox(QStringLiteral("Code"), this);
     auto* codeLayout = new QVBoxLayout(codeGroup);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < kDisplayBoxCount; ++i) {
         m_pBoxes[i] = new QCheckBox(QString::fromUtf8(kBoxTexts[i]), this);
         m_pBoxes[i]->setObjectName(QLatin1String(kBoxNames[i]));
         m_pBoxes[i]->setEnabled(false);
@@ -77,7 +79,7 @@ DisplayType CDisplayDlg::SelectedType() const {
 
 std::int16_t CDisplayDlg::CheckedBits() const {
     int bits = 0;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < kDisplayBoxCount; ++i)
         if (m_pBoxes[i]->isChecked()) bits |= kDisplayBoxBits[i];
     return static_cast<std::int16_t>(bits);
 }
@@ -89,11 +91,11 @@ void CDisplayDlg::OnTypeChanged() {
     if (type == DisplayType::Graph && !m_bChecksOffered) {
         m_bChecksOffered = true;
         const std::int16_t initial = InitialGraphChecks(m_doc);
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < kDisplayBoxCount; ++i)
             m_pBoxes[i]->setChecked((initial & kDisplayBoxBits[i]) &&
                                     DisplayBoxEnabled(type, m_doc.m_nChannels, kDisplayBoxBits[i]));
     }
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < kDisplayBoxCount; ++i)
         m_pBoxes[i]->setEnabled(DisplayBoxEnabled(type, m_doc.m_nChannels, kDisplayBoxBits[i]));
 }
 

@@ -29,6 +29,6 @@ class CDisplayDlg : public QDialog {
     QRadioButton* m_pCodeSheet;
     QRadioButton* m_pGraph;
     QRadioButton* m_pImage;
-    QCheckBox* m_pBoxes[6]; // Voie 1, Voie 2, Ref1, Ref2, Math, Fronts
+    QCheckBox* m_pBoxes[kDisplayBoxCount]; // Voie 1, Voie 2, Ref1, Ref2, Math, Fronts
     bool m_bChecksOffered = false;
 };
