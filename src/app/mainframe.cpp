@@ -65,7 +65,6 @@ bool IsFrameCommand(int id) {
 
 CMainFrame::CMainFrame(CZbDoc& doc, CZbApp& app, QWidget* parent)
     : QMainWindow(parent), m_doc(doc), m_app(app), m_pView(new CZbView(doc, app, this)) {
-    setWindowIcon(ProgramIcon());
     setCentralWidget(m_pView);
     setAcceptDrops(true);
     CreateActions();

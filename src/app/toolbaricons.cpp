@@ -7,7 +7,7 @@
 #include <cmath>
 #include <functional>
 
-#include "app/commandtable.h"
+#include "view/commandids.h"
 
 namespace {
 
@@ -45,6 +45,13 @@ void Bars(QPainter& p, qreal x0, qreal y0, qreal height, const QColor& colour) {
         x += w;
         bar = !bar;
     }
+}
+
+void SetBoldFont(QPainter& p, int pixelSize) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixelSize);
+    font.setBold(true);
+    p.setFont(font);
 }
 
 void Page(QPainter& p, const QRectF& r) {
@@ -152,10 +159,7 @@ Picture PictureFor(int id) {
     case kCmdAnalyse:
         return [](QPainter& p) {
             Bars(p, 1, 1, 9, kInk);
-            QFont f(QStringLiteral("Arial"));
-            f.setPixelSize(6);
-            f.setBold(true);
-            p.setFont(f);
+            SetBoldFont(p, 6);
             p.setPen(kBlue);
             p.drawText(QRectF(0, 10, 16, 6), Qt::AlignCenter, QStringLiteral("123"));
         };
@@ -198,10 +202,7 @@ Picture PictureFor(int id) {
             p.setBrush(kBlue);
             p.setPen(Qt::NoPen);
             p.drawEllipse(QRectF(1, 1, 14, 14));
-            QFont f(QStringLiteral("Arial"));
-            f.setPixelSize(12);
-            f.setBold(true);
-            p.setFont(f);
+            SetBoldFont(p, 12);
             p.setPen(kPaper);
             p.drawText(QRectF(1, 1, 14, 14), Qt::AlignCenter, QStringLiteral("?"));
         };
