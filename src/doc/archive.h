@@ -15,11 +15,12 @@ class ArchiveWriter {
     // Windows-1252 characters after a 1-byte, 0xFF + uint16 or 0xFF 0xFFFF +
     // uint32 length prefix.
     void String(const QString& value);
-    void Raw(const void* data, int size);
 
     const QByteArray& Bytes() const { return m_bytes; }
 
   private:
+    void Raw(const void* data, int size);
+
     QByteArray m_bytes;
 };
 
@@ -39,7 +40,6 @@ class ArchiveReader {
     QString String();
 
     bool Ok() const { return m_ok; }
-    bool AtEnd() const { return m_position >= m_bytes.size(); }
 
   private:
     bool Take(void* out, qsizetype size);
