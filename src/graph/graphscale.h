@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/novalue.h"
+
 // Automatic scaling of a graph: from the samples of up to six curves inside a
 // data window and the size of the frame, the scales, tick steps, display
 // multipliers, axis origins and the frame's place around the axes crossing.
@@ -17,7 +19,7 @@ constexpr float kGraphInnerMarginMm = 5;
 
 // Data window: a sample is used only when x1 < x < x2 and y1 < y < y2.
 struct GraphWindow {
-    float x1 = -1e10f, x2 = 1e10f, y1 = -1e10f, y2 = 1e10f;
+    float x1 = kNoValueLow, x2 = kNoValue, y1 = kNoValueLow, y2 = kNoValue;
 
     bool Contains(float x, float y) const { return x1 < x && x < x2 && y1 < y && y < y2; }
 };

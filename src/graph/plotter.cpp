@@ -2,19 +2,14 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
-#include "common/novalue.h"
 #include "doc/zbdoc.h"
 
 CPlotter::CPlotter(QPainter* painter, CZbDoc* doc, bool printing)
     : m_pDC(painter), m_pDoc(doc), m_fLogPerMm(printing ? kPrintUnitsPerMm : kScreenUnitsPerMm) {
-    // Data window open (what ResetClip does), set here so that a plotter used
-    // only for primitives needs nothing from the graph code.
-    m_fClipX1 = -kNoValue;
-    m_fClipX2 = kNoValue;
-    m_fClipY1 = -kNoValue;
-    m_fClipY2 = kNoValue;
+    ResetClip();
     m_fLeft = doc->m_fFrameLeft;
     m_fBottom = doc->m_fFrameBottom;
     m_fRight = doc->m_fFrameRight;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/colorref.h"
+#include "graph/graphscale.h"
 
 class QPainter;
 class CZbDoc;
@@ -18,7 +19,7 @@ class CRegressionSet;
 // graph transform, which it writes back into the document when destroyed.
 class CPlotter {
   public:
-    static constexpr int kCurves = 6;
+    static constexpr int kCurves = GraphCurves::kCurves;
     static constexpr float kScreenUnitsPerMm = 100.0f;
     static constexpr float kPrintUnitsPerMm = 56.692913f; // twips
 

@@ -236,9 +236,9 @@ void CPlotter::SetYColumn(std::int16_t curve, std::int16_t column, const QString
 }
 
 void CPlotter::ResetClip() {
-    m_fClipX1 = -kNoValue;
+    m_fClipX1 = kNoValueLow;
     m_fClipX2 = kNoValue;
-    m_fClipY1 = -kNoValue;
+    m_fClipY1 = kNoValueLow;
     m_fClipY2 = kNoValue;
 }
 
