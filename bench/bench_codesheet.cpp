@@ -3,7 +3,6 @@
 // paints and antialiased as --render-png paints.
 
 #include <QGuiApplication>
-#include <cstdio>
 
 #include "paintbench.h"
 
@@ -14,9 +13,6 @@ int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
     CZbApp app;
     CZbDoc doc(&app);
-    app.m_pDoc = &doc;
-    std::printf("code sheet, 1920x1080, median of %d paints:\n", kPaints);
-    std::printf("  aliased:      %.2f ms\n", MedianPaintMs(doc, app, false, kPaints));
-    std::printf("  antialiased:  %.2f ms\n", MedianPaintMs(doc, app, true, kPaints));
+    PrintPaintTimes("code sheet", doc, app, kPaints);
     return 0;
 }

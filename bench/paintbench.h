@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "doc/zbapp.h"
@@ -32,4 +33,11 @@ inline double MedianPaintMs(CZbDoc& doc, CZbApp& app, bool antialiased, int pain
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// Prints both medians, aliased and antialiased, under a heading.
+inline void PrintPaintTimes(const char* heading, CZbDoc& doc, CZbApp& app, int paints) {
+    std::printf("%s, 1920x1080, median of %d paints:\n", heading, paints);
+    std::printf("  aliased:      %.2f ms\n", MedianPaintMs(doc, app, false, paints));
+    std::printf("  antialiased:  %.2f ms\n", MedianPaintMs(doc, app, true, paints));
 }
