@@ -94,7 +94,6 @@ class TestGraphBatch : public QObject {
         const QString cod = dir.filePath("graph.cod"), pdf = dir.filePath("graph.pdf");
         CZbApp app;
         CZbDoc doc(&app);
-        app.m_pDoc = &doc;
         FillDocument(doc);
         QString error;
         QVERIFY2(doc.Save(cod, &error), qPrintable(error));
