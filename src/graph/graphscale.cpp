@@ -2,9 +2,10 @@
 
 #include <cmath>
 
+#include "doc/zbdoc.h"
+
 namespace {
 
-constexpr int kColumns = 6;            // floats per table row
 constexpr float kAxisMarginMm = 70;    // frame size less this is the data span
 constexpr float kFrameMarginMm = 30;   // frame edge to the axis crossing
 constexpr float kFlatRange = 1e-8f;    // a range below this is widened
@@ -127,10 +128,10 @@ std::vector<float> TickOffsets(float step, float mmPerUnit, float lowMm, float h
 GraphScale ComputeGraphScale(const float* table, int rows, const GraphCurves& curves,
                              const GraphWindow& window, float width, float height) {
     GraphScale scale;
-    float xMin = 1e10f, yMin = 1e10f, xMax = -1e10f, yMax = -1e10f;
+    float xMin = kNoValue, yMin = kNoValue, xMax = kNoValueLow, yMax = kNoValueLow;
     int count[GraphCurves::kCurves] = {};
     for (int row = 0; table && row < rows; ++row) {
-        const float* cells = table + static_cast<long>(row) * kColumns;
+        const float* cells = table + static_cast<long>(row) * CZbDoc::kColumns;
         for (int curve = 0; curve < GraphCurves::kCurves; ++curve) {
             if (!curves.IsSet(curve)) continue;
             const float x = cells[curves.xColumn[curve]];
