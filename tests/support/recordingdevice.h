@@ -63,10 +63,7 @@ class RecordingDevice : public QPaintDevice {
     // Filled rectangles (any brush) whose colour is the given one.
     QVector<Item> FilledRects(const QColor& colour) const;
     QVector<Item> TextsEqualTo(const QString& text) const;
-    void Clear() { m_items.clear(); }
     float UnitsPerMm() const { return m_unitsPerMm; }
-    // Device pixels to logical units (y upward).
-    const QTransform& DeviceToLogical() const { return m_deviceToLogical; }
 
   protected:
     int metric(PaintDeviceMetric metric) const override;
@@ -74,6 +71,8 @@ class RecordingDevice : public QPaintDevice {
   private:
     friend class RecordingEngine;
     void Record(const Item& item) { m_items.append(item); }
+    // Device pixels to logical units (y upward).
+    const QTransform& DeviceToLogical() const { return m_deviceToLogical; }
 
     float m_unitsPerMm;
     int m_width, m_height, m_dpi;
