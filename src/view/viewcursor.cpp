@@ -56,6 +56,11 @@ void CViewCursor::MouseMove(const CViewCoords& coords, CZbApp& app, int px, int 
     app.m_nMouseY = ToInt16(py);
 }
 
+void CViewCursor::SetReferencePixel(CZbApp& app, int px, int py) {
+    app.m_nRefPixelX = ToInt16(px);
+    app.m_nRefPixelY = ToInt16(py);
+}
+
 QRect CViewCursor::PlainClick(const CZbDoc& doc, CZbApp& app, const CViewCoords& coords, int px,
                               int py) {
     const FloatPoint click = coords.PixelToShown(px, py);

@@ -23,6 +23,10 @@ class CViewCursor {
     // Live mouse position, in shown units and in pixels.
     static void MouseMove(const CViewCoords& coords, CZbApp& app, int px, int py);
 
+    // The pixel the image readout measures from, set by any left click;
+    // (0, 0) means none.
+    static void SetReferencePixel(CZbApp& app, int px, int py);
+
     // A plain click on the graph: the nearest sample within the regression
     // tolerance, or else the click itself, becomes the reference point.
     // Returns the pixels to repaint (the old and the new marker).

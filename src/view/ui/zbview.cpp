@@ -11,7 +11,6 @@
 #include "code/ui/generatedlg.h"
 #include "code/ui/rotatedlg.h"
 #include "common/colorref.h"
-#include "common/novalue.h"
 #include "decode/ui/analysedlg.h"
 #include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
@@ -160,8 +159,7 @@ void CZbView::mousePressEvent(QMouseEvent* event) {
     setFocus();
     const QPoint pixel = event->position().toPoint();
     const CViewCoords coords = Coords();
-    m_app.m_nRefPixelX = static_cast<std::int16_t>(qBound(-32768, pixel.x(), 32767));
-    m_app.m_nRefPixelY = static_cast<std::int16_t>(qBound(-32768, pixel.y(), 32767));
+    SetReferencePixel(m_app, pixel.x(), pixel.y());
     if (!ShowsGraph(m_doc)) {
         emit stateChanged();
         return;
@@ -315,7 +313,6 @@ void CZbView::OnExtract() {
 
 void CZbView::OnResetCursor() {
     m_app.ClearReference();
-    m_app.m_nRefPixelX = 0;
-    m_app.m_nRefPixelY = 0;
+    SetReferencePixel(m_app, 0, 0);
     RedrawViews();
 }
