@@ -40,28 +40,22 @@ constexpr int kReadoutPaneWidth = 250;
 // Menus and panes follow the document at this pace, as an idle update would.
 constexpr int kIdleUpdateMs = 200;
 
-// Commands the frame handles itself.
-bool IsFrameCommand(int id) {
-    switch (id) {
-    case kCmdFileNew:
-    case kCmdFileOpen:
-    case kCmdFileSave:
-    case kCmdFileSaveAs:
-    case kCmdPrint:
-    case kCmdPrintPreview:
-    case kCmdPrintSetup:
-    case kCmdRecentFiles:
-    case kCmdExit:
-    case kCmdToolbar:
-    case kCmdStatusBar:
-    case kCmdAbout:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
+
+const CMainFrame::FrameCommand CMainFrame::kFrameCommands[] = {
+    {kCmdFileNew, &CMainFrame::OnFileNew},       {kCmdFileOpen, &CMainFrame::OnFileOpen},
+    {kCmdFileSave, &CMainFrame::OnFileSave},     {kCmdFileSaveAs, &CMainFrame::OnFileSaveAs},
+    {kCmdPrint, &CMainFrame::OnPrint},           {kCmdPrintPreview, &CMainFrame::OnPrintPreview},
+    {kCmdPrintSetup, &CMainFrame::OnPrintSetup}, {kCmdExit, &CMainFrame::OnExit},
+    {kCmdToolbar, &CMainFrame::OnToggleToolbar}, {kCmdStatusBar, &CMainFrame::OnToggleStatusBar},
+    {kCmdAbout, &CMainFrame::OnAbout},
+};
+
+const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
+    for (const FrameCommand& command : kFrameCommands)
+        if (command.id == id) return &command;
+    return nullptr;
+}
 
 CMainFrame::CMainFrame(CZbDoc& doc, CZbApp& app, QWidget* parent)
     : QMainWindow(parent), m_doc(doc), m_app(app), m_pView(new CZbView(doc, app, this)) {
@@ -86,6 +80,7 @@ CMainFrame::~CMainFrame() = default;
 void CMainFrame::CreateActions() {
     for (int i = 0; i < kCommandCount; ++i) {
         const CommandInfo& command = kCommandTable[i];
+        if (command.id == kCmdRecentFiles) continue; // a submenu, made with the menus
         auto* action = new QAction(QString::fromUtf8(command.text), this);
         const QString prompt = QString::fromUtf8(command.prompt);
         action->setStatusTip(prompt.section(QLatin1Char('\n'), 0, 0));
@@ -181,7 +176,7 @@ void CMainFrame::CreateStatusBar() {
 }
 
 bool CMainFrame::CommandAvailable(int commandId) const {
-    return IsFrameCommand(commandId) || CZbView::HasCommand(commandId);
+    return FindFrameCommand(commandId) || CZbView::HasCommand(commandId);
 }
 
 void CMainFrame::UpdateCommandUi() {
@@ -213,46 +208,12 @@ void CMainFrame::UpdateStatusPanes() {
 }
 
 void CMainFrame::Dispatch(int commandId) {
-    switch (commandId) {
-    case kCmdFileNew:
-        OnFileNew();
-        break;
-    case kCmdFileOpen:
-        OnFileOpen();
-        break;
-    case kCmdFileSave:
-        OnFileSave();
-        break;
-    case kCmdFileSaveAs:
-        OnFileSaveAs();
-        break;
-    case kCmdPrint:
-        OnPrint();
-        break;
-    case kCmdPrintPreview:
-        OnPrintPreview();
-        break;
-    case kCmdPrintSetup:
-        OnPrintSetup();
-        break;
-    case kCmdExit:
-        close();
-        break;
-    case kCmdToolbar:
-        m_pToolBar->setVisible(!m_pToolBar->isVisible());
-        break;
-    case kCmdStatusBar:
-        statusBar()->setVisible(!statusBar()->isVisible());
-        break;
-    case kCmdAbout:
-        OnAbout();
-        break;
-    default:
+    if (const FrameCommand* own = FindFrameCommand(commandId)) {
+        (this->*own->handler)();
+    } else {
         // A disabled command is never dispatched.
-        if (const CommandInfo* command = FindCommand(commandId))
-            if (!CommandEnabled(command->rule, m_doc)) break;
-        m_pView->RunCommand(commandId);
-        break;
+        const CommandInfo* command = FindCommand(commandId);
+        if (!command || CommandEnabled(command->rule, m_doc)) m_pView->RunCommand(commandId);
     }
     OnIdle();
 }
@@ -408,6 +369,18 @@ void CMainFrame::OnPrintSetup() {
     QPageSetupDialog dialog(&Printer(), this);
     dialog.setWindowTitle(QStringLiteral("Configuration de l'impression"));
     dialog.exec();
+}
+
+void CMainFrame::OnExit() {
+    close();
+}
+
+void CMainFrame::OnToggleToolbar() {
+    m_pToolBar->setVisible(!m_pToolBar->isVisible());
+}
+
+void CMainFrame::OnToggleStatusBar() {
+    statusBar()->setVisible(!statusBar()->isVisible());
 }
 
 void CMainFrame::OnAbout() {

@@ -51,6 +51,15 @@ class CMainFrame : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // The commands the frame handles itself, each with its handler; the view
+    // carries the others.
+    struct FrameCommand {
+        int id;
+        void (CMainFrame::*handler)();
+    };
+    static const FrameCommand kFrameCommands[];
+    static const FrameCommand* FindFrameCommand(int id);
+
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
@@ -73,6 +82,9 @@ class CMainFrame : public QMainWindow {
     void OnPrint();
     void OnPrintPreview();
     void OnPrintSetup();
+    void OnExit();
+    void OnToggleToolbar();
+    void OnToggleStatusBar();
     void OnAbout();
 
     CZbDoc& m_doc;
