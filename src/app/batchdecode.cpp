@@ -9,6 +9,7 @@
 #include "decode/analysis.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "graph/displaycurves.h"
 
 namespace {
 

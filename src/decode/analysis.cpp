@@ -7,7 +7,6 @@
 #include "common/novalue.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
-#include "graph/graphscale.h"
 
 namespace {
 
@@ -138,25 +137,4 @@ void CCodeAnalysis::Close(CZbApp* app) {
     if (!app) return;
     app->m_fRefX = 0;
     app->m_fRefY = 0;
-}
-
-void SetGraphMultipliers(CZbDoc& doc) {
-    // The curves on show: the displayed channels and the FRONTS curve.
-    GraphCurves curves;
-    int curve = 0;
-    for (std::int16_t bit :
-         {kChannelCh1, kChannelCh2, kChannelRef1, kChannelRef2, kChannelMath, kChannelEdges})
-        if (doc.m_nDisplay & bit)
-            doc.GetChannelColumns(bit, &curves.xColumn[curve], &curves.yColumn[curve]), ++curve;
-    GraphWindow window;
-    window.x1 = doc.m_fZoomX1;
-    window.x2 = doc.m_fZoomX2;
-    window.y1 = doc.m_fZoomY1;
-    window.y2 = doc.m_fZoomY2;
-    const GraphScale scale = ComputeGraphScale(
-        &doc.m_fT[0][0], std::min<int>(doc.m_nPoints, CZbDoc::kCapacity), curves, window,
-        doc.m_fFrameRight - doc.m_fFrameLeft, doc.m_fFrameTop - doc.m_fFrameBottom);
-    if (!scale.valid) return;
-    doc.m_fMultX = scale.multX;
-    doc.m_fMultY = scale.multY;
 }

@@ -73,8 +73,3 @@ class CCodeAnalysis {
   private:
     void LookUpColumns();
 };
-
-// The display multipliers drawing the graph would set (shown value = data
-// value x multiplier), for analyses run without a view: T and E are entered
-// in shown units.
-void SetGraphMultipliers(CZbDoc& doc);

@@ -5,6 +5,7 @@
 #include "common/novalue.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "graph/displaycurves.h"
 #include "graph/plotter.h"
 #include "graph/regressionset.h"
 #include "view/mapping.h"
@@ -15,50 +16,6 @@ namespace {
 constexpr COLORREF kLegendBlue = 0xFF0000;
 constexpr COLORREF kCursorFound = 0xFF0000;
 constexpr COLORREF kCursorFree = 0x000000;
-
-// The curves a display selection shows, in curve order. The first six rows
-// each take the next curve; the edges take the curve after them without
-// counting, the logic level always takes curve 0.
-struct DisplayedCurve {
-    std::int16_t bit;
-    const char* xLabel;
-    const char* yLabel;
-};
-const DisplayedCurve kCountedCurves[] = {
-    {kChannelCh1, "CH1:t(s)", "CH1:U(V)"},    {kChannelCh2, "CH2:t(s)", "CH2:U(V)"},
-    {kChannelRef1, "REF1:t(s)", "REF1:U(V)"}, {kChannelRef2, "REF2:t(s)", "REF2:U(V)"},
-    {kChannelMath, "MATH:t(s)", "MATH"},      {kChannelImage, "t(s)", "U_Ref(V)"},
-};
-const DisplayedCurve kEdgesCurve = {kChannelEdges, "FRONTS:t(s)", "FRONTS:U(V)"};
-const DisplayedCurve kLogicCurve = {kChannelLogic, "N°", "Niv. logique"};
-
-void SetCurve(CPlotter& plotter, std::int16_t curve, std::int16_t xColumn, std::int16_t yColumn,
-              const DisplayedCurve& shown) {
-    plotter.SetXColumn(curve, xColumn, QString::fromUtf8(shown.xLabel));
-    plotter.SetYColumn(curve, yColumn, QString::fromUtf8(shown.yLabel));
-}
-
-void AssignCurves(CPlotter& plotter, const CZbDoc& doc) {
-    std::int16_t curve = 0;
-    std::int16_t xColumn, yColumn;
-    for (const DisplayedCurve& shown : kCountedCurves) {
-        if (!(doc.m_nDisplay & shown.bit)) continue;
-        if (shown.bit == kChannelImage) {
-            // The reference-voltage line lives in the edge columns.
-            xColumn = 4;
-            yColumn = 5;
-        } else {
-            doc.GetChannelColumns(shown.bit, &xColumn, &yColumn);
-        }
-        SetCurve(plotter, curve, xColumn, yColumn, shown);
-        ++curve;
-    }
-    if (doc.m_nDisplay & kChannelEdges) {
-        doc.GetChannelColumns(kChannelEdges, &xColumn, &yColumn);
-        SetCurve(plotter, curve, xColumn, yColumn, kEdgesCurve);
-    }
-    if (doc.m_nDisplay & kChannelLogic) SetCurve(plotter, 0, 0, 1, kLogicCurve);
-}
 
 void DrawRegressions(CPlotter& plotter, CRegressionSet& regressions) {
     for (int slot = 0; slot < CRegressionSet::kSlots; ++slot) {
@@ -92,7 +49,7 @@ void DrawGraphPage(QPainter& painter, CZbDoc& doc, CZbApp& app, bool printing, b
     painter.setPen(QPen(Qt::black, 0));
 
     CPlotter plotter(&painter, &doc, printing);
-    AssignCurves(plotter, doc);
+    AssignDisplayedCurves(plotter, doc);
     plotter.SetClip(doc.m_fZoomX1, doc.m_fZoomY1, doc.m_fZoomX2, doc.m_fZoomY2);
     if (plotter.DrawGraph()) return;
     if (doc.m_bLegend)

@@ -7,6 +7,7 @@
 #include "decode/analysis.h"
 #include "decode/scanmodel.h"
 #include "doc/zbdoc.h"
+#include "graph/displaycurves.h"
 #include "testsupport.h"
 
 namespace {
