@@ -54,14 +54,14 @@ int DecodeCommand(const QStringList& arguments) {
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.input)) return 1;
-    if (doc.m_nPoints < 1 || !(doc.m_nChannels & kScanChannelBits)) {
+    if (doc.m_nPoints < 1 || !(doc.m_nChannels & kAcquiredChannelBits)) {
         PrintBatchError(QStringLiteral("%1: aucune acquisition à analyser.").arg(options.input));
         return 1;
     }
     // The analysis is opened on the graph: a document saved on its code
     // sheet or image shows its stored channels first.
-    if (!(doc.m_nDisplay & kScanChannelBits))
-        doc.m_nDisplay = static_cast<std::int16_t>(doc.m_nChannels & kScanChannelBits);
+    if (!(doc.m_nDisplay & kAcquiredChannelBits))
+        doc.m_nDisplay = static_cast<std::int16_t>(doc.m_nChannels & kAcquiredChannelBits);
     SetGraphMultipliers(doc);
 
     CCodeAnalysis analysis(&doc);

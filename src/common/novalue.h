@@ -31,3 +31,7 @@ enum ChannelBit : short {
     kChannelEdges = 64, // the "FRONTS" curve
     kChannelLogic = 128,
 };
+
+// The channels an acquisition stores (the channel mask holds only these).
+constexpr short kAcquiredChannelBits =
+    kChannelCh1 | kChannelCh2 | kChannelRef1 | kChannelRef2 | kChannelMath;

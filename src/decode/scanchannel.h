@@ -10,8 +10,6 @@ class CZbDoc;
 // The channels a scan may be taken from. The extraction and analysis dialogs
 // number them 0..4 on their radios: CH1, CH2, REF1, REF2, MATH.
 constexpr int kScanChannels = 5;
-constexpr std::int16_t kScanChannelBits =
-    kChannelCh1 | kChannelCh2 | kChannelRef1 | kChannelRef2 | kChannelMath;
 
 // Channel bit of a radio index 0..4; an index out of range takes the nearest.
 inline std::int16_t ChannelBitOfIndex(int index) {

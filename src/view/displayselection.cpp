@@ -5,9 +5,7 @@
 #include "doc/zbdoc.h"
 
 namespace {
-constexpr std::int16_t kChannelBits =
-    kChannelCh1 | kChannelCh2 | kChannelRef1 | kChannelRef2 | kChannelMath;
-constexpr std::int16_t kGraphBits = kChannelBits | kChannelEdges;
+constexpr std::int16_t kGraphBits = kAcquiredChannelBits | kChannelEdges;
 } // namespace
 
 bool DisplayBoxEnabled(DisplayType type, std::int16_t channels, std::int16_t bit) {
@@ -19,7 +17,7 @@ bool DisplayBoxEnabled(DisplayType type, std::int16_t channels, std::int16_t bit
 std::int16_t InitialGraphChecks(const CZbDoc& doc) {
     const std::int16_t fromDisplay =
         doc.m_nDisplay <= kChannelMath ? doc.m_nDisplay : doc.m_nChannels;
-    return static_cast<std::int16_t>((fromDisplay & kChannelBits) |
+    return static_cast<std::int16_t>((fromDisplay & kAcquiredChannelBits) |
                                      (doc.m_nDisplay & kChannelEdges));
 }
 
