@@ -263,6 +263,39 @@ class TestCodFile : public QObject {
                                            5)));
     }
 
+    // The prefix changes at 255 (0xFF + uint16) and at 65534 (0xFF 0xFFFF +
+    // uint32); only 0xFFFE right after 0xFF announces 16-bit characters.
+    void stringLengthsAroundEveryPrefixBoundary_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QByteArray>("prefix");
+        QTest::newRow("254") << 254 << QByteArray("\xFE", 1);
+        QTest::newRow("255") << 255 << QByteArray("\xFF\xFF\x00", 3);
+        QTest::newRow("65533") << 65533 << QByteArray("\xFF\xFD\xFF", 3);
+        QTest::newRow("65534") << 65534 << QByteArray("\xFF\xFF\xFF\xFE\xFF\x00\x00", 7);
+        QTest::newRow("65535") << 65535 << QByteArray("\xFF\xFF\xFF\xFF\xFF\x00\x00", 7);
+        QTest::newRow("70000") << 70000 << QByteArray("\xFF\xFF\xFF\x70\x11\x01\x00", 7);
+    }
+    void stringLengthsAroundEveryPrefixBoundary() {
+        QFETCH(int, length);
+        QFETCH(QByteArray, prefix);
+        const QByteArray text(length, 'c');
+        // By hand: the untouched document with this code string.
+        QByteArray bytes = UntouchedDocumentBytes();
+        bytes.replace(0, 14, prefix + text);
+        QVERIFY(WriteAll(path("long.cod"), bytes));
+        CZbApp app;
+        CZbDoc doc(&app);
+        QString error;
+        QVERIFY2(doc.Load(path("long.cod"), &error), qPrintable(error));
+        QCOMPARE(doc.m_strCode, QString::fromLatin1(text));
+        // What follows the string is read from its place.
+        QCOMPARE(doc.m_nCapacity, std::int16_t(5000));
+        QCOMPARE(doc.m_astrLegend.size(), 2);
+        QCOMPARE(doc.m_fLegendY, 90.0f);
+        QVERIFY(doc.Save(path("long-again.cod"), &error));
+        QCOMPARE(ReadAll(path("long-again.cod")), bytes);
+    }
+
     void badFilesAreRefusedAndChangeNothing_data() {
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray good = UntouchedDocumentBytes();
