@@ -294,13 +294,18 @@ void TestViewLogic::displaySelection() {
 
     CZbApp app;
     CZbDoc doc(&app);
-    doc.m_nChannels = 3;
-    doc.m_nDisplay = 2;
-    QCOMPARE(int(InitialGraphChecks(doc)), 2);
-    doc.m_nDisplay = 64 + 1;
-    QCOMPARE(int(InitialGraphChecks(doc)), 64 + 3);
-    doc.m_nDisplay = 32;
-    QCOMPARE(int(InitialGraphChecks(doc)), 3);
+    // The preset checks: the selection itself up to 16 (MATH alone), the
+    // channels that hold data above it; the edges as shown.
+    doc.m_nChannels = 3 | 16;
+    const struct {
+        int display;
+        int checks;
+    } presets[] = {{2, 2}, {16, 16}, {17, 3 | 16}, {64 + 1, 64 + 3 + 16}, {32, 3 | 16}};
+    for (const auto& preset : presets) {
+        doc.m_nDisplay = std::int16_t(preset.display);
+        QVERIFY2(int(InitialGraphChecks(doc)) == preset.checks,
+                 qPrintable(QString::number(preset.display)));
+    }
 
     doc.m_pRegressions->m_bComputed[1] = 1;
     doc.m_pRegressions->m_fTolerance = 0.5f;
