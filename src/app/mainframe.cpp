@@ -199,7 +199,8 @@ void CMainFrame::OnIdle() {
 }
 
 void CMainFrame::FollowDocumentName() {
-    if (m_doc.m_strFileName != m_strTitledName) SetTitle(m_doc.m_strFileName);
+    if (m_doc.m_strFileName != m_strTitledName) m_doc.m_strTitle = m_doc.m_strFileName;
+    SetTitle(m_doc.m_strTitle);
 }
 
 void CMainFrame::UpdateStatusPanes() {
@@ -219,9 +220,10 @@ void CMainFrame::Dispatch(int commandId) {
 }
 
 void CMainFrame::SetTitle(const QString& title) {
-    m_strTitle = title;
+    m_doc.m_strTitle = title;
     m_strTitledName = m_doc.m_strFileName;
-    setWindowTitle(title + QStringLiteral(" - ") + kWindowTitle);
+    const QString shown = title + QStringLiteral(" - ") + kWindowTitle;
+    if (windowTitle() != shown) setWindowTitle(shown);
 }
 
 void CMainFrame::ShowError(const QString& text) {
@@ -280,7 +282,7 @@ void CMainFrame::OnFileSaveAs() {
     // analysis decoded.
     QString proposed = m_strPath;
     if (proposed.isEmpty()) {
-        proposed = m_strTitle;
+        proposed = m_doc.m_strTitle;
         if (!proposed.endsWith(QStringLiteral(".cod"), Qt::CaseInsensitive))
             proposed += QStringLiteral(".cod");
     }
@@ -341,7 +343,7 @@ QPrinter& CMainFrame::Printer() {
         SetUpPrintPage(*m_pPrinter);
     }
     // The job, and the PDF file the print dialog proposes, carry the document's name.
-    m_pPrinter->setDocName(m_strTitle);
+    m_pPrinter->setDocName(m_doc.m_strTitle);
     return *m_pPrinter;
 }
 

@@ -461,12 +461,15 @@ void TestMainFrame::analysisFromTheMenuNamesTheWindow() {
     m_frame->UpdateCommandUi();
     QAction* analyse = m_frame->Action(kCmdAnalyse);
     QVERIFY(analyse->isEnabled());
-    OnNextDialog([](QWidget* dialog) {
-        for (const char* step : {"&Générer fronts", "&Confirmer T&&E", "&Analyser code"})
-            QVERIFY2(ClickButton(dialog, QString::fromUtf8(step)), step);
-        QVERIFY(ClickButton(dialog, QStringLiteral("&Fermer")));
-    });
-    analyse->trigger();
+    auto analyseFromTheMenu = [analyse] {
+        OnNextDialog([](QWidget* dialog) {
+            for (const char* step : {"&Générer fronts", "&Confirmer T&&E", "&Analyser code"})
+                QVERIFY2(ClickButton(dialog, QString::fromUtf8(step)), step);
+            QVERIFY(ClickButton(dialog, QStringLiteral("&Fermer")));
+        });
+        analyse->trigger();
+    };
+    analyseFromTheMenu();
     QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333931"));
     QCOMPARE(m_frame->windowTitle(), QStringLiteral("4006381333931.cod - Lineatix"));
 
@@ -474,6 +477,18 @@ void TestMainFrame::analysisFromTheMenuNamesTheWindow() {
     const QString saved = dir.filePath(QStringLiteral("lu.cod"));
     QVERIFY(m_frame->SaveDocumentFile(saved));
     QCOMPARE(m_frame->windowTitle(), QStringLiteral("lu.cod - Lineatix"));
+
+    // The same code decoded again names the window again, though it is the
+    // name it had before.
+    QVERIFY(m_frame->OpenDocumentFile(path));
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("scan.cod - Lineatix"));
+    analyseFromTheMenu();
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("4006381333931.cod - Lineatix"));
+
+    // The code is not the document's file name: Ctrl+N gives back Sansnom.
+    QCOMPARE(m_doc->m_strFileName, QStringLiteral("SansNom.cod"));
+    m_frame->Action(kCmdFileNew)->trigger(); // Ctrl+N
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Sansnom - Lineatix"));
 }
 
 // Only CH1 holds data: Voie 1 and Fronts can be ticked, the others not.
@@ -556,9 +571,9 @@ void TestMainFrame::openingAFileResetsTheReference() {
     QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333931"));
 }
 
-// A successful analysis names the document after the decoded code: the title
-// follows at the next idle update, Save As proposes that name and Ctrl+N
-// shortens it as it does "SansNom.cod".
+// A name the document gives itself in m_strFileName (an image read does): the
+// title follows at the next idle update, Save As proposes that name and
+// Ctrl+N shortens it as it does "SansNom.cod".
 void TestMainFrame::titleFollowsTheDocumentName() {
     m_doc->m_strFileName = QStringLiteral("5410673004208.cod");
     QTRY_COMPARE(m_frame->windowTitle(), QStringLiteral("5410673004208.cod - Lineatix"));
