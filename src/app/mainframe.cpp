@@ -308,6 +308,15 @@ void CMainFrame::AddRecentFile(const QString& path) {
     RebuildRecentMenu();
 }
 
+void CMainFrame::OpenRecentFile(const QString& path) {
+    // A file that has gone since is reported once, then leaves the list.
+    if (OpenDocumentFile(path) || QFileInfo::exists(path)) return;
+    QStringList files = RecentFiles();
+    files.removeAll(path);
+    QSettings().setValue(kRecentKey, files);
+    RebuildRecentMenu();
+}
+
 void CMainFrame::RebuildRecentMenu() {
     if (!m_pRecentMenu) return;
     m_pRecentMenu->clear();
@@ -317,7 +326,7 @@ void CMainFrame::RebuildRecentMenu() {
         QAction* entry = m_pRecentMenu->addAction(
             QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
         entry->setStatusTip(QStringLiteral("Ouvre ce fichier"));
-        connect(entry, &QAction::triggered, this, [this, path] { OpenDocumentFile(path); });
+        connect(entry, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
     }
     m_pRecentMenu->setEnabled(!files.isEmpty());
 }

@@ -72,6 +72,7 @@ class CMainFrame : public QMainWindow {
     void TakeFileName(const QString& path);
     void OnIdle();
     void AddRecentFile(const QString& path);
+    void OpenRecentFile(const QString& path);
     void RebuildRecentMenu();
     void ShowError(const QString& text);
     QPrinter& Printer();

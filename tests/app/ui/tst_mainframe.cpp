@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -98,6 +99,7 @@ class TestMainFrame : public QObject {
     void openingAFileResetsTheReference();
     void titleFollowsTheDocumentName();
     void droppedFilesOpenAndTheRecentListKeepsFour();
+    void recentFileThatIsGoneLeavesTheList();
     void contextMenu();
     void previewClearsTheReference_data();
     void previewClearsTheReference();
@@ -628,6 +630,34 @@ void TestMainFrame::droppedFilesOpenAndTheRecentListKeepsFour() {
     QVERIFY(m_frame->OpenDocumentFile(paths[3]));
     QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333932"));
     QCOMPARE(m_frame->RecentFiles().first(), paths[3]);
+}
+
+// A recent file that is gone is reported and leaves the list.
+void TestMainFrame::recentFileThatIsGoneLeavesTheList() {
+    QTemporaryDir dir;
+    QStringList paths;
+    for (const char* name : {"kept.cod", "gone.cod"}) {
+        paths << QFileInfo(dir.filePath(QLatin1String(name))).absoluteFilePath();
+        QVERIFY(m_frame->SaveDocumentFile(paths.last()));
+    }
+    QVERIFY(QFile::remove(paths[1]));
+    QMenu* recent = nullptr;
+    for (QMenu* menu : m_frame->menuBar()->findChildren<QMenu*>())
+        if (menu->title() == QStringLiteral("&Fichiers récents")) recent = menu;
+    QVERIFY(recent);
+    QCOMPARE(recent->actions().size(), 2);
+    QString reported;
+    OnNextDialog([&reported](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        QVERIFY(box);
+        reported = box->text();
+        box->accept();
+    });
+    recent->actions().first()->trigger(); // the latest: gone.cod
+    QVERIFY(!reported.isEmpty());
+    QCOMPARE(m_frame->RecentFiles(), QStringList{paths[0]});
+    QCOMPARE(recent->actions().size(), 1);
+    QVERIFY(recent->actions().first()->text().endsWith(QDir::toNativeSeparators(paths[0])));
 }
 
 // A right click in the code sheet: the menu pops up where the click was, its
