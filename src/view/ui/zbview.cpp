@@ -144,7 +144,10 @@ void CZbView::mouseMoveEvent(QMouseEvent* event) {
         QRect r;
         if (m_drag == Drag::Move)
             r = m_dragRect.translated(pixel - m_dragStart);
-        else // new band, or resize from the opposite corner
+        else if (m_drag == Drag::Resize)
+            r = RectFromCorners(m_dragStart, QPoint(m_bResizeX ? pixel.x() : m_dragCorner.x(),
+                                                    m_bResizeY ? pixel.y() : m_dragCorner.y()));
+        else
             r = RectFromCorners(m_dragStart, pixel);
         if (m_pBand) m_pBand->setGeometry(r);
     }
@@ -179,23 +182,20 @@ void CZbView::BeginRectangle(QPoint pixel) {
     m_dragStart = pixel;
     m_dragRect = tracker;
     m_drag = Drag::NewBand;
-    // A handle resizes from the opposite corner; the inside moves the rectangle.
-    const QList<QRect> handles = Handles(tracker);
-    for (int i = 0; i < handles.size(); ++i) {
-        if (!handles[i].contains(pixel)) continue;
-        const QPoint c = handles[i].center();
-        const int ox = c.x() == tracker.left()    ? tracker.right()
-                       : c.x() == tracker.right() ? tracker.left()
-                                                  : -1;
-        const int oy = c.y() == tracker.top()      ? tracker.bottom()
-                       : c.y() == tracker.bottom() ? tracker.top()
-                                                   : -1;
-        if (ox >= 0 && oy >= 0) {
-            m_drag = Drag::Resize;
-            m_dragStart = QPoint(ox, oy);
-        } else {
-            m_drag = Drag::Move; // edge middles move it
-        }
+    // A corner handle resizes from the opposite corner, an edge's middle
+    // handle moves that edge alone; the inside moves the rectangle.
+    for (const QRect& handle : Handles(tracker)) {
+        if (!handle.contains(pixel)) continue;
+        const QPoint c = handle.center();
+        m_drag = Drag::Resize;
+        m_bResizeX = c.x() == tracker.left() || c.x() == tracker.right();
+        m_bResizeY = c.y() == tracker.top() || c.y() == tracker.bottom();
+        // The moving corner is the handle's, or for an edge's middle the
+        // right or bottom end of that edge.
+        m_dragCorner = QPoint(c.x() == tracker.left() ? tracker.left() : tracker.right(),
+                              c.y() == tracker.top() ? tracker.top() : tracker.bottom());
+        m_dragStart = QPoint(m_dragCorner.x() == tracker.left() ? tracker.right() : tracker.left(),
+                             m_dragCorner.y() == tracker.top() ? tracker.bottom() : tracker.top());
         break;
     }
     if (m_drag == Drag::NewBand && tracker.contains(pixel)) m_drag = Drag::Move;

@@ -77,8 +77,12 @@ class CZbView : public QWidget, public CViewCursor {
     // Rubber band of the zoom and extraction tools.
     enum class Drag { None, NewBand, Move, Resize };
     Drag m_drag = Drag::None;
-    QPoint m_dragStart;
+    QPoint m_dragStart; // where a move began; the corner that stays in a resize
     QRect m_dragRect;
+    // A resize: the corner that follows the mouse, and along which axes (an
+    // edge's middle handle moves that edge only).
+    QPoint m_dragCorner;
+    bool m_bResizeX = false, m_bResizeY = false;
     QRubberBand* m_pBand = nullptr;
     // What m_pExtractDlg points to while the extraction dialog is open.
     std::unique_ptr<CRectangleTool> m_pExtractTool;

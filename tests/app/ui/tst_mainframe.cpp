@@ -91,6 +91,8 @@ class TestMainFrame : public QObject {
     void arrowsWrapThroughMPoints();
     void rectangleGoesToTheOpenTools_data();
     void rectangleGoesToTheOpenTools();
+    void handlesResize_data();
+    void handlesResize();
     void regressionPickingTakesTheClick();
     void extractionOpensOnce();
     void analysisFromTheMenuNamesTheWindow();
@@ -390,6 +392,46 @@ void TestMainFrame::rectangleGoesToTheOpenTools() {
     QTest::mouseRelease(View(), Qt::LeftButton, Qt::NoModifier, QPoint(210, 160));
     QCOMPARE(m_doc->m_tracker, QRect(QPoint(110, 90), QPoint(310, 260)));
     QCOMPARE(zoom.calls, 2);
+}
+
+void TestMainFrame::handlesResize_data() {
+    QTest::addColumn<QPoint>("handle");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<QRect>("expected");
+    // The rectangle runs from (100, 80) to (300, 250); its middle is (200, 165).
+    QTest::newRow("left middle: the left side only")
+        << QPoint(100, 165) << QPoint(60, 200) << QRect(QPoint(60, 80), QPoint(300, 250));
+    QTest::newRow("right middle: the right side only")
+        << QPoint(300, 165) << QPoint(350, 120) << QRect(QPoint(100, 80), QPoint(350, 250));
+    QTest::newRow("top middle: the top only")
+        << QPoint(200, 80) << QPoint(150, 40) << QRect(QPoint(100, 40), QPoint(300, 250));
+    QTest::newRow("bottom middle: the bottom only")
+        << QPoint(200, 250) << QPoint(260, 300) << QRect(QPoint(100, 80), QPoint(300, 300));
+    QTest::newRow("bottom-right corner: both")
+        << QPoint(300, 250) << QPoint(320, 270) << QRect(QPoint(100, 80), QPoint(320, 270));
+    QTest::newRow("top-left corner past the opposite one")
+        << QPoint(100, 80) << QPoint(350, 300) << QRect(QPoint(300, 250), QPoint(350, 300));
+}
+
+// Dragging a handle of the rubber band moves the sides it sits on; the
+// others stay.
+void TestMainFrame::handlesResize() {
+    QFETCH(QPoint, handle);
+    QFETCH(QPoint, to);
+    QFETCH(QRect, expected);
+    Acquire(50);
+    m_doc->m_nDisplay = 1;
+    m_doc->m_bExtractOpen = 1;
+    RecordingRectangleTool extraction;
+    View()->m_pExtractDlg = &extraction;
+    m_doc->m_tracker = QRect(QPoint(100, 80), QPoint(300, 250));
+    View()->repaint();
+    QTest::mousePress(View(), Qt::LeftButton, Qt::NoModifier, handle);
+    QTest::mouseMove(View(), (handle + to) / 2);
+    QTest::mouseMove(View(), to);
+    QTest::mouseRelease(View(), Qt::LeftButton, Qt::NoModifier, to);
+    QCOMPARE(m_doc->m_tracker, expected);
+    QCOMPARE(extraction.calls, 1);
 }
 
 void TestMainFrame::regressionPickingTakesTheClick() {
