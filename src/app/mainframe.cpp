@@ -58,7 +58,8 @@ const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
 }
 
 CMainFrame::CMainFrame(CZbDoc& doc, CZbApp& app, QWidget* parent)
-    : QMainWindow(parent), m_doc(doc), m_app(app), m_pView(new CZbView(doc, app, this)) {
+    : QMainWindow(parent), m_doc(doc), m_app(app), m_pView(new CZbView(doc, app, this)),
+      m_bPortIo(PortIoPossible()) {
     setCentralWidget(m_pView);
     setAcceptDrops(true);
     CreateActions();
@@ -184,7 +185,8 @@ void CMainFrame::UpdateCommandUi() {
         const CommandInfo& command = kCommandTable[i];
         QAction* action = m_actions.value(command.id);
         if (!action) continue;
-        action->setEnabled(CommandAvailable(command.id) && CommandEnabled(command.rule, m_doc));
+        action->setEnabled(CommandAvailable(command.id) &&
+                           CommandEnabled(command.rule, m_doc, m_bPortIo));
         if (command.tool != CommandTool::None)
             action->setChecked(CommandChecked(command.tool, m_doc));
     }
@@ -214,7 +216,8 @@ void CMainFrame::Dispatch(int commandId) {
     } else {
         // A disabled command is never dispatched.
         const CommandInfo* command = FindCommand(commandId);
-        if (!command || CommandEnabled(command->rule, m_doc)) m_pView->RunCommand(commandId);
+        if (!command || CommandEnabled(command->rule, m_doc, m_bPortIo))
+            m_pView->RunCommand(commandId);
     }
     OnIdle();
 }

@@ -32,6 +32,9 @@ class CMainFrame : public QMainWindow {
     QLabel* CodePane() const { return m_pCodePane; }
     QLabel* ReadoutPane() const { return m_pReadoutPane; }
     QStringList RecentFiles() const;
+    // Whether direct I/O-port access was possible when the window was made;
+    // the PC-MES3 command follows this answer.
+    bool HasPortIo() const { return m_bPortIo; }
 
     // Opens a .cod file into the document; reports a failure to the user.
     bool OpenDocumentFile(const QString& path);
@@ -92,6 +95,7 @@ class CMainFrame : public QMainWindow {
     CZbDoc& m_doc;
     CZbApp& m_app;
     CZbView* m_pView;
+    const bool m_bPortIo;    // worked out once: the process status is not read at every update
     QString m_strPath;       // file the document was read from or saved to; empty for a new one
     QString m_strTitledName; // m_strFileName when the title was last set
     QHash<int, QAction*> m_actions;

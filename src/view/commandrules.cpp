@@ -13,14 +13,14 @@ bool GraphRule(const CZbDoc& doc) {
     return doc.m_nPoints > 0 && ShowsGraph(doc);
 }
 
-bool CommandEnabled(CommandRule rule, const CZbDoc& doc) {
+bool CommandEnabled(CommandRule rule, const CZbDoc& doc, bool portIoPossible) {
     switch (rule) {
     case CommandRule::Always:
         return true;
     case CommandRule::Graph:
         return GraphRule(doc);
     case CommandRule::PortIo:
-        return PortIoPossible();
+        return portIoPossible;
     }
     return false;
 }
@@ -46,8 +46,9 @@ bool PortIoPossible() {
     constexpr unsigned long long kCapSysRawIo = 1ull << 17;
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
-    while (!status.atEnd()) {
-        const QByteArray line = status.readLine();
+    // A /proc file tells no size, so atEnd() holds from the start: read it whole.
+    const QList<QByteArray> lines = status.readAll().split('\n');
+    for (const QByteArray& line : lines) {
         if (!line.startsWith("CapEff:")) continue;
         bool ok = false;
         const unsigned long long caps = line.mid(7).trimmed().toULongLong(&ok, 16);

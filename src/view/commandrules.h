@@ -16,9 +16,12 @@ enum class CommandTool { None, Extraction, Regression, Zoom };
 // which wins over any curve bit, as in the drawing).
 bool ShowsGraph(const CZbDoc& doc);
 bool GraphRule(const CZbDoc& doc);
-bool CommandEnabled(CommandRule rule, const CZbDoc& doc);
+// portIoPossible is PortIoPossible() worked out once by the caller: the
+// answer cannot change while the program runs.
+bool CommandEnabled(CommandRule rule, const CZbDoc& doc, bool portIoPossible);
 bool CommandChecked(CommandTool tool, const CZbDoc& doc);
 
 // Whether this process may read and write the I/O ports of the digital card
-// directly (an x86 machine and the raw I/O capability).
+// directly (an x86 machine and the raw I/O capability). It reads the process
+// status: ask once.
 bool PortIoPossible();

@@ -338,8 +338,11 @@ void TestViewLogic::graphRule() {
     doc.m_nPoints = std::int16_t(points);
     doc.m_nDisplay = std::int16_t(display);
     QCOMPARE(GraphRule(doc), enabled);
-    QCOMPARE(CommandEnabled(CommandRule::Graph, doc), enabled);
-    QVERIFY(CommandEnabled(CommandRule::Always, doc));
+    QCOMPARE(CommandEnabled(CommandRule::Graph, doc, true), enabled);
+    QVERIFY(CommandEnabled(CommandRule::Always, doc, false));
+    // The port rule gives the answer it is handed, whatever the document.
+    QVERIFY(CommandEnabled(CommandRule::PortIo, doc, true));
+    QVERIFY(!CommandEnabled(CommandRule::PortIo, doc, false));
     QVERIFY(!CommandChecked(CommandTool::Zoom, doc));
     doc.m_bZoomOpen = 1;
     QVERIFY(CommandChecked(CommandTool::Zoom, doc));
