@@ -15,6 +15,9 @@
 #include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "graph/ui/legenddlg.h"
+#include "graph/ui/regressiondlg.h"
+#include "graph/ui/zoomdlg.h"
 #include "view/commandids.h"
 #include "view/commandrules.h"
 #include "view/ui/displaydlg.h"
@@ -39,6 +42,10 @@ const ViewCommand kViewCommands[] = {
     {kCmdRotate, &CZbView::OnRotate},
     {kCmdExtract, &CZbView::OnExtract},
     {kCmdAnalyse, &CZbView::OnAnalyse},
+    {kCmdRegressions, &CZbView::OnRegressions},
+    {kCmdZoom, &CZbView::OnZoom},
+    {kCmdLegend, &CZbView::OnLegend},
+    {kCmdContextLegend, &CZbView::OnContextLegend},
 };
 
 // The extraction dialog takes the rectangle as its zone.
@@ -315,4 +322,37 @@ void CZbView::OnResetCursor() {
     m_app.ClearReference();
     SetReferencePixel(m_app, 0, 0);
     RedrawViews();
+}
+
+void CZbView::OnRegressions() {
+    if (m_doc.m_bRegressionOpen) return;                     // its menu item is checked
+    auto* dialog = new CRegressionDlg(&m_doc, &m_app, this); // sets the open flag
+    m_pRegressionDlg = dialog;
+    connect(dialog, &CRegressionDlg::redrawRequested, this, &CZbView::RedrawViews);
+    connect(dialog, &CRegressionDlg::closed, this, [this] { m_pRegressionDlg = nullptr; });
+    dialog->show();
+    RedrawViews();
+}
+
+void CZbView::OnZoom() {
+    if (m_doc.m_bZoomOpen) return;
+    auto* dialog = new CZoomDlg(&m_doc, &m_app, this); // resets the zoom, sets the open flag
+    m_pZoomDlg = dialog;
+    connect(dialog, &CZoomDlg::redrawRequested, this, &CZbView::RedrawViews);
+    connect(dialog, &CZoomDlg::closed, this, [this] { m_pZoomDlg = nullptr; });
+    dialog->show();
+    RedrawViews();
+}
+
+void CZbView::OnLegend() {
+    CLegendDlg dialog(&m_doc, this);
+    RunModal(dialog);
+}
+
+// The legend goes where the context menu was opened.
+void CZbView::OnContextLegend() {
+    const FloatPoint page = Coords().PixelToPage(m_nMenuX, m_nMenuY);
+    m_doc.m_fLegendX = page.x;
+    m_doc.m_fLegendY = page.y;
+    OnLegend();
 }

@@ -50,6 +50,10 @@ class CZbView : public QWidget, public CViewCursor {
     void OnRotate();
     void OnExtract();
     void OnAnalyse();
+    void OnRegressions();
+    void OnZoom();
+    void OnLegend();
+    void OnContextLegend();
 
   signals:
     // The document or the mouse state changed: panes and menus follow.
