@@ -24,6 +24,14 @@ bool LoadBatchInput(CZbDoc& doc, const QString& path) {
     return false;
 }
 
+bool SaveBatchOutput(const CZbDoc& doc, const QString& path) {
+    if (path.isEmpty()) return true;
+    QString error;
+    if (doc.Save(path, &error)) return true;
+    PrintBatchError(error);
+    return false;
+}
+
 bool TakeZoomOption(QStringList* arguments, BatchZoom* zoom) {
     const int at = int(arguments->indexOf(QStringLiteral("--zoom")));
     if (at < 0) return true;

@@ -20,6 +20,9 @@ const BatchCommand* FindBatchCommand(const QStringList& arguments);
 class CZbDoc;
 void PrintBatchError(const QString& message);
 bool LoadBatchInput(CZbDoc& doc, const QString& path);
+// The document saved to path when the path is not empty; false, with the
+// failure reported, when the save failed.
+bool SaveBatchOutput(const CZbDoc& doc, const QString& path);
 
 // "--zoom XMIN,YMIN,XMAX,YMAX" (data units), wherever it stands, taken out
 // of the arguments. False, with the message printed, when its value is not

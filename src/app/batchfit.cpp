@@ -90,13 +90,7 @@ bool PickRows(CZbDoc& doc, const FitOptions& options) {
                                 .arg(options.curve));
             return false;
         }
-        set.m_nPointXCol[slot][k] = xCol;
-        set.m_nPointYCol[slot][k] = yCol;
-        set.m_nPointRow[slot][k] = row;
-        set.m_bPointFound[slot][k] = 1;
-        float* point = k == 0 ? set.m_fPoint1[slot] : set.m_fPoint2[slot];
-        point[0] = x;
-        point[1] = y;
+        StorePoint(set, slot, k + 1, row, xCol, yCol, x, y);
     }
     set.m_nSlot = slot;
     set.m_nType[slot] = options.degree - 1;
@@ -128,12 +122,6 @@ int FitCommand(const QStringList& arguments) {
         Print(CoefficientLine(k, set.m_dCoef[options.slot][k]));
     std::fflush(stdout);
 
-    if (!options.output.isEmpty()) {
-        QString error;
-        if (!doc.Save(options.output, &error)) {
-            PrintBatchError(error);
-            return 1;
-        }
-    }
+    if (!SaveBatchOutput(doc, options.output)) return 1;
     return succeeded ? 0 : kFitFailed;
 }

@@ -80,6 +80,19 @@ QString ComputeSlot(CZbDoc& doc, int slot, const RegressionRange& range, bool* s
               : QStringLiteral("Le calcul de la régression a échoué !");
 }
 
+void StorePoint(CRegressionSet& set, int slot, int point, int row, int xCol, int yCol, float x,
+                float y) {
+    if (!ValidSlot(slot) || (point != 1 && point != 2)) return;
+    const int k = point - 1;
+    set.m_nPointXCol[slot][k] = xCol;
+    set.m_nPointYCol[slot][k] = yCol;
+    set.m_nPointRow[slot][k] = row;
+    set.m_bPointFound[slot][k] = 1;
+    float* data = point == 1 ? set.m_fPoint1[slot] : set.m_fPoint2[slot];
+    data[0] = x;
+    data[1] = y;
+}
+
 QString CoefficientLine(int k, double value) {
     if (IsNoValue(value)) return Sprintf("a%d=?", k);
     return Sprintf("a%d:%9.3e", k, value);
@@ -141,14 +154,7 @@ void CRegressionPanel::PickPoint(bool found, std::int16_t row, std::int16_t xCol
     const float cellX = m_pDoc->m_fT[row][xCol], cellY = m_pDoc->m_fT[row][yCol];
     m_strMessage = Sprintf("Point %d trouvé:\r\n[%d][%d] - Point n°%d\r\nX:%8.3f Y:%8.3f ", point,
                            xCol, yCol, row, m_pDoc->m_fMultX * cellX, m_pDoc->m_fMultY * cellY);
-    const int k = point - 1;
-    set.m_nPointXCol[slot][k] = xCol;
-    set.m_nPointYCol[slot][k] = yCol;
-    set.m_nPointRow[slot][k] = row;
-    set.m_bPointFound[slot][k] = 1;
-    float* data = point == 1 ? set.m_fPoint1[slot] : set.m_fPoint2[slot];
-    data[0] = cellX;
-    data[1] = cellY;
+    StorePoint(set, slot, point, row, xCol, yCol, cellX, cellY);
     if (slot == m_nSlot && PointsAllowCompute(set, slot)) m_bComputeEnabled = true;
 }
 

@@ -28,6 +28,11 @@ QString ComputingMessage(const CRegressionSet& set, int slot, const RegressionRa
 // success or failure message.
 QString ComputeSlot(CZbDoc& doc, int slot, const RegressionRange& range, bool* succeeded = nullptr);
 
+// Point 1 or 2 of a slot becomes the sample at row/xCol/yCol, (x, y) in
+// data units.
+void StorePoint(CRegressionSet& set, int slot, int point, int row, int xCol, int yCol, float x,
+                float y);
+
 // "a3:1.000e+000", or "a3=?" for a coefficient with no value.
 QString CoefficientLine(int k, double value);
 
