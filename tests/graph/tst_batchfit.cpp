@@ -141,6 +141,13 @@ class TestBatchFit : public QObject {
         QCOMPARE(set.m_bComputed[2], 0);
         QCOMPARE(doc.m_nPoints, 6);
 
+        // On paper: the line's equation.
+        const QString pdf = dir.filePath(QStringLiteral("fitted.pdf"));
+        QCOMPARE(RunLineatix({"--print-pdf", pdf, out}).exitCode, 0);
+        const ProcessResult text = RunProgram(QStringLiteral("pdftotext"), {pdf, "-"});
+        QVERIFY2(Text(text.out).contains(QStringLiteral("DMC 1: y=2.000e+000x+1.000e+000")),
+                 text.out.constData());
+
         // A failed fit is saved too, as the dialog leaves it.
         const ProcessResult failed =
             RunLineatix({"--fit", "CH2", "0", "5", "1", "--save", out, in});
