@@ -6,7 +6,7 @@
 #include <QTranslator>
 
 #include "app/mainframe.h"
-#include "app/toolbaricons.h"
+#include "app/programicon.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 

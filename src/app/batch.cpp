@@ -41,6 +41,7 @@ int SaveCommand(const QStringList& arguments) {
 const BatchCommand kCommands[] = {
     {"--save", "lineatix --save OUT.cod [IN.cod]", SaveCommand},
     {"--print-pdf", "lineatix --print-pdf OUT.pdf [IN.cod]", PrintPdfCommand},
+    {"--print", "lineatix --print FILE.cod [--printer NAME]", PrintCommand},
     {"--render-png", "lineatix --render-png OUT.png [--size WxH] [IN.cod]", RenderPngCommand},
     {"--decode", "lineatix --decode [--uref V] [--save OUT.cod] IN.cod", DecodeCommand},
 };

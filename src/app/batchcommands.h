@@ -7,3 +7,4 @@
 int PrintPdfCommand(const QStringList& arguments);  // printpdf.cpp
 int RenderPngCommand(const QStringList& arguments); // renderpng.cpp
 int DecodeCommand(const QStringList& arguments);    // batchdecode.cpp
+int PrintCommand(const QStringList& arguments);     // printverb.cpp

@@ -9,6 +9,7 @@ enum CommandId : int {
     kCmdExportText = 32792,
     kCmdReadImage = 32810,
     kCmdPrint = 57607,
+    kCmdPrintDirect = 57608, // no menu item: the shell's print verb
     kCmdPrintPreview = 57609,
     kCmdPrintSetup = 57606,
     kCmdRecentFiles = 57616,
