@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-svg-dev
   # program: TIFF images, the Arial metrics, Qt's own windows in French
   qt6-image-formats-plugins fonts-liberation qt6-translations-l10n
+  # program: Qt's window-system plugins, which the Debian package depends on
+  qt6-qpa-plugins
   # tests: bar-code reading and writing, PDF rasters and word boxes
   zbar-tools zint poppler-utils
   # tests of the desktop files and of the Debian package
