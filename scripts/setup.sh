@@ -13,8 +13,9 @@ packages=(
   qt6-qpa-plugins
   # tests: bar-code reading and writing, PDF rasters and word boxes
   zbar-tools zint poppler-utils
-  # tests of the desktop files and of the Debian package
-  desktop-file-utils shared-mime-info dpkg-dev
+  # tests of the desktop files and of the Debian package; a private print
+  # server with its queues for the print verb
+  desktop-file-utils shared-mime-info dpkg-dev cups-daemon cups-client
 )
 
 missing=()
