@@ -13,6 +13,7 @@ if [ "${1:-}" = "--from" ]; then
   from=$(realpath "$2")
   shift 2
 fi
+mkdir -p "${1:-.}"
 out=$(realpath "${1:-.}")
 if [ -z "$from" ]; then
   "$repo/scripts/setup.sh"
