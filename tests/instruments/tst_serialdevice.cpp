@@ -1,13 +1,14 @@
 // The serial device on a real pseudo-terminal: bytes both ways unchanged,
 // the exclusive open, the reasons a user reads when a port cannot be opened,
-// a device that goes away, and the names COM1 and COM2.
+// a device that goes away, the monitors' texts, and the names COM1 and COM2.
 
 #include <QSettings>
-#include <QStandardPaths>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "instruments/serial/monitorstatus.h"
 #include "instruments/serial/portnames.h"
 #include "instruments/serial/serialdevice.h"
 #include "ptysupport.h"
@@ -84,6 +85,18 @@ class TestSerialDevice : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(lost.count() == 1, 3000);
         QVERIFY(!device->IsOpen());
         QVERIFY(!device->Write("ID?\n"));
+    }
+
+    void monitorTexts() {
+        QCOMPARE(ConnectedLine(1, 3725),
+                 QStringLiteral("Connecté à COM2:9600,8,'N',1 depuis 01:02:05"));
+        QCOMPARE(ElapsedText(0), QStringLiteral("00:00:00"));
+        QCOMPARE(ConnectionErrorText(0, QStringLiteral("Le périphérique /dev/ttyS0 n'existe pas.")),
+                 QStringLiteral("Erreur de connexion au port COM1 !\n"
+                                "Le périphérique /dev/ttyS0 n'existe pas."));
+        const QString text(141, QLatin1Char('x'));
+        QCOMPARE(FoldDisplay(text.left(140), 140), text.left(140));
+        QCOMPARE(FoldDisplay(text, 140), QStringLiteral("... ") + text.left(140));
     }
 
     void portNames() {
