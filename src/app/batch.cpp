@@ -44,6 +44,8 @@ const BatchCommand kCommands[] = {
     {"--print", "lineatix --print FILE.cod [--printer NAME]", PrintCommand},
     {"--render-png", "lineatix --render-png OUT.png [--size WxH] [IN.cod]", RenderPngCommand},
     {"--decode", "lineatix --decode [--uref V] [--save OUT.cod] IN.cod", DecodeCommand},
+    {"--acquire", "lineatix --acquire tds|gds|leuze|pcmes3 --port COM1|COM2|PATH ...",
+     AcquireCommand},
 };
 
 } // namespace

@@ -8,3 +8,10 @@ int PrintPdfCommand(const QStringList& arguments);  // printpdf.cpp
 int RenderPngCommand(const QStringList& arguments); // renderpng.cpp
 int DecodeCommand(const QStringList& arguments);    // batchdecode.cpp
 int PrintCommand(const QStringList& arguments);     // printverb.cpp
+int AcquireCommand(const QStringList& arguments);   // batchacquire.cpp: --acquire KIND
+
+// The kinds of --acquire; they take the whole argument list.
+int AcquireTdsCommand(const QStringList& arguments);    // acquiretds.cpp
+int AcquireGdsCommand(const QStringList& arguments);    // acquiregds.cpp
+int AcquireLeuzeCommand(const QStringList& arguments);  // acquireleuze.cpp
+int AcquirePcmes3Command(const QStringList& arguments); // acquirepcmes3.cpp
