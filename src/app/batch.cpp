@@ -43,6 +43,8 @@ const BatchCommand kCommands[] = {
     {"--print-pdf", "lineatix --print-pdf OUT.pdf [IN.cod]", PrintPdfCommand},
     {"--render-png", "lineatix --render-png OUT.png [--size WxH] [IN.cod]", RenderPngCommand},
     {"--decode", "lineatix --decode [--uref V] [--save OUT.cod] IN.cod", DecodeCommand},
+    {"--export-txt", "lineatix --export-txt OUT.txt IN.cod", ExportTextCommand},
+    {"--image-row", "lineatix --image-row ROW IMAGE [--save OUT.cod]", ImageRowCommand},
 };
 
 } // namespace
