@@ -6,9 +6,16 @@
 #include "common/colorref.h"
 
 namespace {
-// Qt refuses by default to decode images above a few hundred megabytes; a
-// photograph of up to 100 megapixels at 4 bytes each must load.
+// Qt's default limit on a decoded image (a few hundred megabytes) would turn
+// away the largest camera photographs, held here at 4 bytes a pixel.
 constexpr int kAllocationLimitMb = 512;
+
+// The limit is one for the whole program.
+void AllowLargeImages() {
+    const int limit = QImageReader::allocationLimit(); // 0: no limit
+    if (limit != 0 && limit < kAllocationLimitMb)
+        QImageReader::setAllocationLimit(kAllocationLimitMb);
+}
 
 // Bits per pixel as the file stores them (the in-memory depth of an RGB image
 // is 32 whatever the file held).
@@ -31,8 +38,8 @@ int FileBits(QImage::Format format) {
 }
 
 int ReadInfo(const QString& path, const char* format, ImageInfo* info) {
+    AllowLargeImages();
     QImageReader reader(path, format);
-    reader.setAllocationLimit(kAllocationLimitMb);
     if (!reader.canRead()) return 1;
     const QSize size = reader.size();
     if (!size.isValid()) return 1;
@@ -102,8 +109,8 @@ int CImage::LoadJpeg(const QString& path) {
 }
 
 int CImage::Load(const QString& path, const char* format) {
+    AllowLargeImages();
     QImageReader reader(path, format);
-    reader.setAllocationLimit(kAllocationLimitMb);
     const int bits = FileBits(reader.imageFormat());
     QImage image = reader.read();
     if (image.isNull()) return 1;
