@@ -3,29 +3,27 @@
 
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstdio>
 
 #include "benchtiming.h"
 #include "common/novalue.h"
-#include "decode/scanmodel.h"
 #include "doc/zbdoc.h"
 #include "output/spreadsheet.h"
 
 int main() {
     CZbDoc doc(nullptr);
-    ScanParameters parameters;
-    parameters.samplePeriod = 1e-6;
-    parameters.moduleTime = parameters.samplePeriod * (CZbDoc::kCapacity - 1) / 117.0;
-    parameters.noise = 0.05f;
-    WriteScan(doc, MakeCodeScan(QStringLiteral("5410673004208"), parameters));
+    // Two 5000-sample channels and the 60 edges of a code.
     for (int row = 0; row < CZbDoc::kCapacity; ++row) {
-        doc.m_fT[row][2] = doc.m_fT[row][0];
+        doc.m_fT[row][0] = doc.m_fT[row][2] = row * 1e-6f;
+        doc.m_fT[row][1] = 2.0f + 1.8f * std::sin(row * 0.05f);
         doc.m_fT[row][3] = 5.0f - doc.m_fT[row][1];
         if (row < 60) {
             doc.m_fT[row][4] = row * 1e-4f;
             doc.m_fT[row][5] = 2.3f;
         }
     }
+    doc.m_nPoints = CZbDoc::kCapacity;
     doc.m_nChannels = kChannelCh1 | kChannelCh2;
     doc.m_nDisplay = kChannelCh1 | kChannelCh2 | kChannelEdges;
 

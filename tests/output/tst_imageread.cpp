@@ -33,11 +33,6 @@ QString Readout(CZbDoc& doc, CZbApp& app, int x, int y) {
     return MouseReadout(doc, app);
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestImageRead : public QObject {
@@ -144,11 +139,13 @@ class TestImageRead : public QObject {
     void failedReadsKeepThePreviousImage_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("unknown kind") << "code.png" << ReadAll(m_greyTiff);
+        QTest::newRow("unknown kind") << "code.png" << ReadFileBytes(m_greyTiff);
         QTest::newRow("text named .tif") << "texte.tif" << QByteArray("pas une image");
-        QTest::newRow("JPEG named .tif") << "Faux.tif" << ReadAll(m_colourJpeg);
-        QTest::newRow("TIFF cut after its header") << "coupe.tif" << ReadAll(m_colourTiff).left(16);
-        QTest::newRow("JPEG cut in its header") << "coupe.jpg" << ReadAll(m_colourJpeg).left(100);
+        QTest::newRow("JPEG named .tif") << "Faux.tif" << ReadFileBytes(m_colourJpeg);
+        QTest::newRow("TIFF cut after its header")
+            << "coupe.tif" << ReadFileBytes(m_colourTiff).left(16);
+        QTest::newRow("JPEG cut in its header")
+            << "coupe.jpg" << ReadFileBytes(m_colourJpeg).left(100);
         QTest::newRow("missing file") << "absent.jpg" << QByteArray();
     }
     void failedReadsKeepThePreviousImage() {
@@ -175,8 +172,8 @@ class TestImageRead : public QObject {
     // Bytes of real files cut, spliced and overwritten at random: every read
     // ends with a status, and an image that loads answers within its bounds.
     void damagedFilesNeverCrash() {
-        const QByteArray sources[] = {ReadAll(m_colourTiff), ReadAll(m_greyTiff),
-                                      ReadAll(m_colourJpeg), ReadAll(m_greyJpeg)};
+        const QByteArray sources[] = {ReadFileBytes(m_colourTiff), ReadFileBytes(m_greyTiff),
+                                      ReadFileBytes(m_colourJpeg), ReadFileBytes(m_greyJpeg)};
         const char* names[] = {"m.tif", "m.tif", "m.jpg", "m.jpg"};
         QRandomGenerator random(20261210);
         CZbApp app;

@@ -45,11 +45,6 @@ QString Write(const QTemporaryDir& dir, const CZbDoc& doc, const char* name) {
     return WriteSpreadsheet(doc, path, true) ? path : QString();
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Keeps the size limit of files this process writes for one scope.
 class FileSizeLimit {
   public:
@@ -89,7 +84,7 @@ class TestSpreadsheet : public QObject {
         const QString path = Write(dir, doc, "deux voies.txt");
         QVERIFY(!path.isEmpty());
 
-        const QByteArray bytes = ReadAll(path);
+        const QByteArray bytes = ReadFileBytes(path);
         const QList<QByteArray> lines = Lines(bytes);
         QCOMPARE(lines.size(), 5002);
         QCOMPARE(lines[0], QByteArray("CODE BARRES EAN13\r"));
@@ -219,13 +214,13 @@ class TestSpreadsheet : public QObject {
             written = WriteSpreadsheet(doc, path, true);
         }
         QVERIFY(!written);
-        QCOMPARE(ReadAll(path), QByteArray("ancien contenu\r\n"));
+        QCOMPARE(ReadFileBytes(path), QByteArray("ancien contenu\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
                  QStringList{QStringLiteral("ancien.txt")});
 
         QVERIFY(!WriteSpreadsheet(doc, dir.filePath(QStringLiteral("absent/x.txt")), true));
         QVERIFY(WriteSpreadsheet(doc, path, true)); // without the limit it goes through
-        QCOMPARE(ReadAll(path), SpreadsheetText(doc, true));
+        QCOMPARE(ReadFileBytes(path), SpreadsheetText(doc, true));
     }
 
     void readOnlyFileIsNotReplaced() {
@@ -241,7 +236,7 @@ class TestSpreadsheet : public QObject {
         CZbDoc doc(nullptr);
         FillTwoChannels(doc, 2);
         QVERIFY(!WriteSpreadsheet(doc, path, true));
-        QCOMPARE(ReadAll(path), QByteArray("garde"));
+        QCOMPARE(ReadFileBytes(path), QByteArray("garde"));
     }
 
     void batchCommand() {
@@ -258,8 +253,8 @@ class TestSpreadsheet : public QObject {
         QCOMPARE(result.exitCode, 0);
         CZbDoc loaded(nullptr);
         QVERIFY(loaded.Load(in, &error));
-        QCOMPARE(ReadAll(out), SpreadsheetText(loaded, true));
-        QCOMPARE(Lines(ReadAll(out)).at(1), QByteArray("CH2:t(s)\tCH2:U(V)\t \t \t\r"));
+        QCOMPARE(ReadFileBytes(out), SpreadsheetText(loaded, true));
+        QCOMPARE(Lines(ReadFileBytes(out)).at(1), QByteArray("CH2:t(s)\tCH2:U(V)\t \t \t\r"));
 
         // Not writable, no graph, no input, wrong arguments: status 1 and a message.
         result = RunLineatix(

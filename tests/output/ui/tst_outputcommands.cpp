@@ -20,6 +20,7 @@
 #include "doc/zbdoc.h"
 #include "imagetools.h"
 #include "output/spreadsheet.h"
+#include "testsupport.h"
 #include "view/commandids.h"
 #include "view/ui/zbview.h"
 
@@ -45,11 +46,6 @@ template <class D> void WhenShown(QObject* owner, std::function<void(D*)> steps)
 void Choose(QFileDialog* chooser, const QString& path) {
     chooser->selectFile(path);
     static_cast<QDialog*>(chooser)->accept();
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -96,6 +92,21 @@ class TestOutputCommands : public QObject {
         return question;
     }
 
+    // Runs the command, chooses path and returns the text of the message box
+    // that follows, closing it.
+    QString MessageAfterChoosing(int command, const QString& path) {
+        QString message;
+        WhenShown<QFileDialog>(m_frame.get(), [&](QFileDialog* chooser) {
+            Choose(chooser, path);
+            WhenShown<QMessageBox>(m_frame.get(), [&](QMessageBox* box) {
+                message = box->text();
+                box->accept();
+            });
+        });
+        m_frame->Action(command)->trigger();
+        return message;
+    }
+
   private slots:
     void initTestCase() {
         QSettings::setDefaultFormat(QSettings::IniFormat);
@@ -135,7 +146,7 @@ class TestOutputCommands : public QObject {
                                        QStringLiteral("Tous les fichiers (*.*)")}));
         QCOMPARE(initial, QStringLiteral("*.txt"));
         QCOMPARE(m_doc->m_strExportPath, path);
-        QCOMPARE(ReadAll(path), SpreadsheetText(*m_doc, true));
+        QCOMPARE(ReadFileBytes(path), SpreadsheetText(*m_doc, true));
 
         // "No": nothing written, but the path is kept.
         m_doc->m_nDisplay = kChannelCh1 | kChannelEdges;
@@ -143,9 +154,9 @@ class TestOutputCommands : public QObject {
         QCOMPARE(Export(path, QMessageBox::No),
                  QStringLiteral("Ce fichier existe déjà. Voulez-vous le remplacer ?"));
         QCOMPARE(m_doc->m_strExportPath, path);
-        QVERIFY(ReadAll(path) != SpreadsheetText(*m_doc, true));
+        QVERIFY(ReadFileBytes(path) != SpreadsheetText(*m_doc, true));
         Export(path, QMessageBox::Yes);
-        QCOMPARE(ReadAll(path), SpreadsheetText(*m_doc, true));
+        QCOMPARE(ReadFileBytes(path), SpreadsheetText(*m_doc, true));
 
         // Cancel: the path stays what it was.
         WhenShown<QFileDialog>(m_frame.get(), [](QFileDialog* chooser) { chooser->reject(); });
@@ -156,17 +167,9 @@ class TestOutputCommands : public QObject {
 
     void exportCreationError() {
         Acquire();
-        QString message;
         const QString path = m_dir.filePath(QStringLiteral("absent/mesure.txt"));
-        WhenShown<QFileDialog>(m_frame.get(), [&](QFileDialog* chooser) {
-            Choose(chooser, path);
-            WhenShown<QMessageBox>(m_frame.get(), [&](QMessageBox* box) {
-                message = box->text();
-                box->accept();
-            });
-        });
-        m_frame->Action(kCmdExportText)->trigger();
-        QCOMPARE(message, QStringLiteral("Erreur d'ouverture du fichier en mode création !"));
+        QCOMPARE(MessageAfterChoosing(kCmdExportText, path),
+                 QStringLiteral("Erreur d'ouverture du fichier en mode création !"));
         QVERIFY(!QFile::exists(path));
     }
 
@@ -230,16 +233,7 @@ class TestOutputCommands : public QObject {
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("pas une photo");
         }
-        QString message;
-        WhenShown<QFileDialog>(m_frame.get(), [&](QFileDialog* chooser) {
-            Choose(chooser, path);
-            WhenShown<QMessageBox>(m_frame.get(), [&](QMessageBox* box) {
-                message = box->text();
-                box->accept();
-            });
-        });
-        m_frame->Action(kCmdReadImage)->trigger();
-        QCOMPARE(message, QStringLiteral("Erreur de lecture !"));
+        QCOMPARE(MessageAfterChoosing(kCmdReadImage, path), QStringLiteral("Erreur de lecture !"));
         QCOMPARE(int(m_doc->m_nDisplay), 32);
         QCOMPARE(int(m_doc->m_nImageWidth), 768); // the white start image stays
         QTest::mouseMove(m_frame->View(), QPoint(10, 20));
