@@ -11,6 +11,8 @@ packages=(
   qt6-image-formats-plugins fonts-liberation qt6-translations-l10n
   # tests: bar-code reading and writing, PDF rasters and word boxes
   zbar-tools zint poppler-utils
+  # tests: TIFF and JPEG files (ppm2tiff, cjpeg), the spreadsheet reader script
+  libtiff-tools libjpeg-turbo-progs python3
 )
 
 missing=()

@@ -14,3 +14,8 @@ int AcquireTdsCommand(const QStringList& arguments);    // acquiretds.cpp
 int AcquireGdsCommand(const QStringList& arguments);    // acquiregds.cpp
 int AcquireLeuzeCommand(const QStringList& arguments);  // acquireleuze.cpp
 int AcquirePcmes3Command(const QStringList& arguments); // acquirepcmes3.cpp
+int PrintPdfCommand(const QStringList& arguments);      // printpdf.cpp
+int RenderPngCommand(const QStringList& arguments);     // renderpng.cpp
+int DecodeCommand(const QStringList& arguments);        // batchdecode.cpp
+int ExportTextCommand(const QStringList& arguments);    // batchexport.cpp
+int ImageRowCommand(const QStringList& arguments);      // batchimagerow.cpp
