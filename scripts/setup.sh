@@ -13,6 +13,8 @@ packages=(
   qt6-qpa-plugins
   # tests: bar-code reading and writing, PDF rasters and word boxes
   zbar-tools zint poppler-utils
+  # tests: TIFF and JPEG files (ppm2tiff, cjpeg), the spreadsheet reader script
+  libtiff-tools libjpeg-turbo-progs python3
   # tests of the desktop files and of the Debian package; a private print
   # server with its queues for the print verb
   desktop-file-utils shared-mime-info dpkg-dev cups-daemon cups-client

@@ -46,6 +46,8 @@ const BatchCommand kCommands[] = {
     {"--decode", "lineatix --decode [--uref V] [--save OUT.cod] IN.cod", DecodeCommand},
     {"--acquire", "lineatix --acquire tds|gds|leuze|pcmes3 --port COM1|COM2|PATH ...",
      AcquireCommand},
+    {"--export-txt", "lineatix --export-txt OUT.txt IN.cod", ExportTextCommand},
+    {"--image-row", "lineatix --image-row ROW IMAGE [--save OUT.cod]", ImageRowCommand},
 };
 
 } // namespace

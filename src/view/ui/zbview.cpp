@@ -15,6 +15,8 @@
 #include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "output/imagerow.h"
+#include "output/ui/outputcommands.h"
 #include "view/commandids.h"
 #include "view/commandrules.h"
 #include "view/ui/displaydlg.h"
@@ -39,6 +41,9 @@ const ViewCommand kViewCommands[] = {
     {kCmdRotate, &CZbView::OnRotate},
     {kCmdExtract, &CZbView::OnExtract},
     {kCmdAnalyse, &CZbView::OnAnalyse},
+    {kCmdExportText, &CZbView::ExportSpreadsheet},
+    {kCmdReadImage, &CZbView::ReadImage},
+    {kCmdImageRow, &CZbView::OnImageRow},
 };
 
 // The extraction dialog takes the rectangle as its zone.
@@ -252,6 +257,15 @@ QMenu* CZbView::CreateContextMenu() {
     legend->setStatusTip(QStringLiteral("Légender le graphe"));
     legend->setEnabled(ShowsGraph(m_doc) && HasCommand(kCmdContextLegend));
     connect(legend, &QAction::triggered, this, [this] { RunCommand(kCmdContextLegend); });
+    if (m_doc.m_nDisplay & kChannelImage) {
+        // For contrast studies: the row of the reference pixel, else the
+        // mouse's, as a scan the analysis can decode.
+        QAction* row = menu->addAction(QStringLiteral("&Ligne de l'image vers la voie 1"));
+        row->setStatusTip(QStringLiteral("Ecrire la ligne du pixel de référence dans CH1"));
+        const int imageRow = ImageRowUnderCursor(m_doc, m_app);
+        row->setEnabled(imageRow >= 0);
+        connect(row, &QAction::triggered, this, [this, imageRow] { WriteRowAsScan(imageRow); });
+    }
     return menu;
 }
 
@@ -308,6 +322,26 @@ void CZbView::OnExtract() {
         RedrawViews();
     });
     dialog->show();
+    RedrawViews();
+}
+
+void CZbView::ExportSpreadsheet() {
+    ::ExportSpreadsheet(this, m_doc);
+}
+
+void CZbView::ReadImage() {
+    ::ReadImage(this, m_doc);
+    RedrawViews();
+}
+
+void CZbView::OnImageRow() {
+    WriteRowAsScan(ImageRowUnderCursor(m_doc, m_app));
+}
+
+void CZbView::WriteRowAsScan(int row) {
+    QString error;
+    if (!WriteImageRow(m_doc, row, &error)) return;
+    m_app.ClearReference();
     RedrawViews();
 }
 

@@ -50,6 +50,11 @@ class CZbView : public QWidget, public CViewCursor {
     void OnRotate();
     void OnExtract();
     void OnAnalyse();
+    void ExportSpreadsheet();
+    void ReadImage();
+    // The image row of the reference pixel, else of the mouse, into CH1.
+    void OnImageRow();
+    void WriteRowAsScan(int row);
 
   signals:
     // The document or the mouse state changed: panes and menus follow.
