@@ -21,11 +21,10 @@ QString BuildDir() {
 }
 
 QString ProjectVersion() {
-    QFile cache(BuildDir() + QStringLiteral("/CMakeCache.txt"));
-    if (!cache.open(QIODevice::ReadOnly)) return {};
     static const QRegularExpression line(QStringLiteral("^CMAKE_PROJECT_VERSION:STATIC=(.*)$"),
                                          QRegularExpression::MultilineOption);
-    return line.match(QString::fromUtf8(cache.readAll())).captured(1).trimmed();
+    const QByteArray cache = ReadFileBytes(BuildDir() + QStringLiteral("/CMakeCache.txt"));
+    return line.match(QString::fromUtf8(cache)).captured(1).trimmed();
 }
 
 QString Trimmed(const QByteArray& text) {

@@ -25,10 +25,8 @@ using DesktopEntry = QMap<QString, QMap<QString, QString>>;
 
 DesktopEntry ReadDesktopEntry(const QString& path) {
     DesktopEntry entry;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return entry;
     QString group;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+    for (const QString& line : QString::fromUtf8(ReadFileBytes(path)).split(QLatin1Char('\n'))) {
         if (line.startsWith(QLatin1Char('['))) {
             group = line.mid(1, line.indexOf(QLatin1Char(']')) - 1);
         } else if (line.contains(QLatin1Char('=')) && !line.startsWith(QLatin1Char('#'))) {
@@ -40,9 +38,7 @@ DesktopEntry ReadDesktopEntry(const QString& path) {
 
 // The MIME type the shared-mime-info description declares.
 QString DeclaredMimeType() {
-    QFile file(DesktopFile("lineatix.xml"));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    QXmlStreamReader xml(&file);
+    QXmlStreamReader xml(ReadFileBytes(DesktopFile("lineatix.xml")));
     while (xml.readNextStartElement()) {
         if (xml.name() == QLatin1String("mime-type"))
             return xml.attributes().value(QLatin1String("type")).toString();
