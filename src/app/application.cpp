@@ -6,7 +6,7 @@
 #include <QTranslator>
 
 #include "app/mainframe.h"
-#include "app/toolbaricons.h"
+#include "app/programicon.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
@@ -27,6 +27,8 @@ int RunApplication(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Lineatix"));
     QApplication::setApplicationName(QStringLiteral("Lineatix"));
     QApplication::setWindowIcon(ProgramIcon());
+    // Wayland desktops take the window's icon and name from its menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("lineatix"));
 
     CZbApp app;
     CZbDoc doc(&app);

@@ -81,11 +81,16 @@ const BatchCommand kCommands[] = {
     {"--save", "lineatix --save OUT.cod [IN.cod]", SaveCommand},
     {"--print-pdf", "lineatix --print-pdf OUT.pdf [--zoom XMIN,YMIN,XMAX,YMAX] [IN.cod]",
      PrintPdfCommand},
+    {"--print", "lineatix --print FILE.cod [--printer NAME]", PrintCommand},
     {"--render-png",
      "lineatix --render-png OUT.png [--size WxH] [--zoom XMIN,YMIN,XMAX,YMAX] [IN.cod]",
      RenderPngCommand},
     {"--decode", "lineatix --decode [--uref V] [--save OUT.cod] IN.cod", DecodeCommand},
     {"--fit", "lineatix --fit CURVE FROM TO DEGREE [--slot N] [--save OUT.cod] IN.cod", FitCommand},
+    {"--acquire", "lineatix --acquire tds|gds|leuze|pcmes3 --port COM1|COM2|PATH ...",
+     AcquireCommand},
+    {"--export-txt", "lineatix --export-txt OUT.txt IN.cod", ExportTextCommand},
+    {"--image-row", "lineatix --image-row ROW IMAGE [--save OUT.cod]", ImageRowCommand},
 };
 
 } // namespace

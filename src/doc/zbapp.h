@@ -3,11 +3,13 @@
 #include <cstdint>
 
 #include "common/novalue.h"
+#include "instruments/serial/portnames.h"
 
 class CZbDoc;
 
 // Mouse and reference-point state shared by the view, the status bar and the
-// graph drawing. One per program; passed explicitly to whoever needs it.
+// graph drawing, and the serial devices chosen for COM1 and COM2. One per program; passed
+// explicitly to whoever needs it.
 class CZbApp {
   public:
     float m_fMouseX = 0; // mouse position in shown graph units
@@ -21,6 +23,7 @@ class CZbApp {
     std::int16_t m_nRefPixelX = 0; // reference pixel of the image readout; (0, 0) = none
     std::int16_t m_nRefPixelY = 0;
     CZbDoc* m_pDoc = nullptr; // the single document
+    CPortNames m_ports;       // the devices COM1 and COM2 stand for
 
     bool HasReference() const { return !(IsNoValue(m_fRefX) && IsNoValue(m_fRefY)); }
     void ClearReference() {

@@ -18,6 +18,8 @@
 #include "graph/ui/legenddlg.h"
 #include "graph/ui/regressiondlg.h"
 #include "graph/ui/zoomdlg.h"
+#include "output/imagerow.h"
+#include "output/ui/outputcommands.h"
 #include "view/commandids.h"
 #include "view/commandrules.h"
 #include "view/ui/displaydlg.h"
@@ -46,6 +48,9 @@ const ViewCommand kViewCommands[] = {
     {kCmdZoom, &CZbView::OnZoom},
     {kCmdLegend, &CZbView::OnLegend},
     {kCmdContextLegend, &CZbView::OnContextLegend},
+    {kCmdExportText, &CZbView::ExportSpreadsheet},
+    {kCmdReadImage, &CZbView::ReadImage},
+    {kCmdImageRow, &CZbView::OnImageRow},
 };
 
 // The extraction dialog takes the rectangle as its zone.
@@ -259,6 +264,15 @@ QMenu* CZbView::CreateContextMenu() {
     legend->setStatusTip(QStringLiteral("Légender le graphe"));
     legend->setEnabled(ShowsGraph(m_doc) && HasCommand(kCmdContextLegend));
     connect(legend, &QAction::triggered, this, [this] { RunCommand(kCmdContextLegend); });
+    if (m_doc.m_nDisplay & kChannelImage) {
+        // For contrast studies: the row of the reference pixel, else the
+        // mouse's, as a scan the analysis can decode.
+        QAction* row = menu->addAction(QStringLiteral("&Ligne de l'image vers la voie 1"));
+        row->setStatusTip(QStringLiteral("Ecrire la ligne du pixel de référence dans CH1"));
+        const int imageRow = ImageRowUnderCursor(m_doc, m_app);
+        row->setEnabled(imageRow >= 0);
+        connect(row, &QAction::triggered, this, [this, imageRow] { WriteRowAsScan(imageRow); });
+    }
     return menu;
 }
 
@@ -315,6 +329,26 @@ void CZbView::OnExtract() {
         RedrawViews();
     });
     dialog->show();
+    RedrawViews();
+}
+
+void CZbView::ExportSpreadsheet() {
+    ::ExportSpreadsheet(this, m_doc);
+}
+
+void CZbView::ReadImage() {
+    ::ReadImage(this, m_doc);
+    RedrawViews();
+}
+
+void CZbView::OnImageRow() {
+    WriteRowAsScan(ImageRowUnderCursor(m_doc, m_app));
+}
+
+void CZbView::WriteRowAsScan(int row) {
+    QString error;
+    if (!WriteImageRow(m_doc, row, &error)) return;
+    m_app.ClearReference();
     RedrawViews();
 }
 

@@ -54,6 +54,11 @@ class CZbView : public QWidget, public CViewCursor {
     void OnZoom();
     void OnLegend();
     void OnContextLegend();
+    void ExportSpreadsheet();
+    void ReadImage();
+    // The image row of the reference pixel, else of the mouse, into CH1.
+    void OnImageRow();
+    void WriteRowAsScan(int row);
 
   signals:
     // The document or the mouse state changed: panes and menus follow.
