@@ -4,11 +4,13 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
+#include <cstdio>
 
 #include "app/mainframe.h"
 #include "app/toolbaricons.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "instruments/pcmes3/simulatedcard.h"
 
 bool InstallQtFrench(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
@@ -20,6 +22,25 @@ bool InstallQtFrench(QCoreApplication& application) {
     return QCoreApplication::installTranslator(translator);
 }
 
+namespace {
+
+// --simulated-card CODE puts a PC-MES3 card delivering CODE in the program,
+// which makes its acquisition command available without the hardware.
+bool TakeSimulatedCard(QStringList* arguments, CZbApp* app) {
+    const int at = arguments->indexOf(QStringLiteral("--simulated-card"));
+    if (at < 0) return true;
+    const QString code = arguments->value(at + 1);
+    if (!CSimulatedCard::IsCardCode(code)) {
+        std::fprintf(stderr, "--simulated-card : le code doit avoir 13 chiffres.\n");
+        return false;
+    }
+    app->m_strSimulatedCard = code;
+    arguments->remove(at, 2);
+    return true;
+}
+
+} // namespace
+
 int RunApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     InstallQtFrench(application);
@@ -29,6 +50,8 @@ int RunApplication(int argc, char** argv) {
     QApplication::setWindowIcon(ProgramIcon());
 
     CZbApp app;
+    QStringList arguments = QApplication::arguments().mid(1);
+    if (!TakeSimulatedCard(&arguments, &app)) return 1;
     CZbDoc doc(&app);
     CMainFrame frame(doc, app);
     // Without a window manager "maximised" means nothing: take the screen too.
@@ -39,7 +62,6 @@ int RunApplication(int argc, char** argv) {
     // A file named on the command line is opened; if it cannot be, the
     // program ends after saying why. The extension is compared in lower case
     // but the file is opened by its own name (file names are case-sensitive here).
-    const QStringList arguments = QApplication::arguments().mid(1);
     if (!arguments.isEmpty()) {
         const QString path = arguments.last();
         if (path.toLower().endsWith(QStringLiteral(".cod"))) doc.m_strFileName = path.toLower();

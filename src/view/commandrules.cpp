@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "common/novalue.h"
+#include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
 bool ShowsGraph(const CZbDoc& doc) {
@@ -20,7 +21,7 @@ bool CommandEnabled(CommandRule rule, const CZbDoc& doc) {
     case CommandRule::Graph:
         return GraphRule(doc);
     case CommandRule::PortIo:
-        return PortIoPossible();
+        return CardAvailable(doc);
     }
     return false;
 }
@@ -57,4 +58,9 @@ bool PortIoPossible() {
 #else
     return false;
 #endif
+}
+
+bool CardAvailable(const CZbDoc& doc) {
+    if (doc.m_pApp && !doc.m_pApp->m_strSimulatedCard.isEmpty()) return true;
+    return PortIoPossible();
 }

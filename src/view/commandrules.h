@@ -6,7 +6,7 @@ class CZbDoc;
 enum class CommandRule {
     Always,
     Graph,  // samples exist and a graph (neither the code sheet nor the image) is shown
-    PortIo, // direct I/O-port access to the digital card is possible
+    PortIo, // the digital card can be reached: direct I/O-port access, or the simulated card
 };
 
 // The modeless tool a command opens, whose menu item is checked while open.
@@ -22,3 +22,5 @@ bool CommandChecked(CommandTool tool, const CZbDoc& doc);
 // Whether this process may read and write the I/O ports of the digital card
 // directly (an x86 machine and the raw I/O capability).
 bool PortIoPossible();
+// The PC-MES3 card can be used: port access, or a simulated card in the program.
+bool CardAvailable(const CZbDoc& doc);

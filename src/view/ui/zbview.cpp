@@ -15,6 +15,8 @@
 #include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "instruments/leuze/ui/leuzedlgs.h"
+#include "instruments/pcmes3/ui/pcmes3dlg.h"
 #include "view/commandids.h"
 #include "view/commandrules.h"
 #include "view/ui/displaydlg.h"
@@ -39,6 +41,10 @@ const ViewCommand kViewCommands[] = {
     {kCmdRotate, &CZbView::OnRotate},
     {kCmdExtract, &CZbView::OnExtract},
     {kCmdAnalyse, &CZbView::OnAnalyse},
+    {kCmdPcMes3, &CZbView::OnPcMes3},
+    {kCmdLeuzeConnect, &CZbView::OnLeuzeConnect},
+    {kCmdLeuzeLaser, &CZbView::OnLeuzeLaser},
+    {kCmdLeuzeRead, &CZbView::OnLeuzeRead},
 };
 
 // The extraction dialog takes the rectangle as its zone.
@@ -293,6 +299,26 @@ void CZbView::OnRotate() {
 
 void CZbView::OnAnalyse() {
     CAnalyseDlg dialog(&m_doc, &m_app, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnPcMes3() {
+    CPcMes3Dlg dialog(&m_doc, &m_app, OpenCardPorts(m_app.m_strSimulatedCard), this);
+    RunModal(dialog);
+}
+
+void CZbView::OnLeuzeConnect() {
+    CLeuzeConnectDlg dialog(&m_doc, DeviceLinkFactory(m_app.m_ports), this);
+    dialog.exec();
+}
+
+void CZbView::OnLeuzeLaser() {
+    CLaserDlg dialog(&m_doc, DeviceLinkFactory(m_app.m_ports), this);
+    dialog.exec();
+}
+
+void CZbView::OnLeuzeRead() {
+    CLeuzeReadDlg dialog(&m_doc, DeviceLinkFactory(m_app.m_ports), this);
     RunModal(dialog);
 }
 

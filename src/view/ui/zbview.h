@@ -50,6 +50,10 @@ class CZbView : public QWidget, public CViewCursor {
     void OnRotate();
     void OnExtract();
     void OnAnalyse();
+    void OnPcMes3();
+    void OnLeuzeConnect();
+    void OnLeuzeLaser();
+    void OnLeuzeRead();
 
   signals:
     // The document or the mouse state changed: panes and menus follow.
