@@ -62,9 +62,9 @@ int AcquireLeuzeCommand(const QStringList& arguments) {
     if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
     const int index = TakePort(port, &app.m_ports);
     doc.m_nLeuzePort = static_cast<std::int16_t>(index);
-    std::unique_ptr<CLeuzeLink> link = CLeuzeLink::Open(index, app.m_ports);
+    std::unique_ptr<CLeuzeLink> link = std::make_unique<CLeuzeLink>(index, app.m_ports);
     if (!link->IsOpen()) {
-        PrintBatchError(link->m_strStatus);
+        PrintBatchError(link->Status());
         return 1;
     }
 

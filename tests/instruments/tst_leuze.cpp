@@ -259,7 +259,7 @@ class TestLeuze : public QObject {
         transport->Receive("stale");
         reading.Toggle();
         QCOMPARE(Commands(*transport), (QStringList{Command("CA+"), Command("DL+")}));
-        QVERIFY(reading.m_pLink->m_strBuffer.isEmpty());
+        QVERIFY(reading.m_pLink->Buffer().isEmpty());
         QCOMPARE(reading.ButtonCaption(), QStringLiteral("&Arrêter"));
         QVERIFY(!reading.m_bCloseEnabled);
         reading.OnTick();
@@ -276,7 +276,7 @@ class TestLeuze : public QObject {
         reading.OnTick();
         QCOMPARE(reading.m_strLastCode, kCode);
         QCOMPARE(reading.m_strMessage, QStringLiteral("Code lu: 5410673004208"));
-        QVERIFY(reading.m_pLink->m_strBuffer.isEmpty());
+        QVERIFY(reading.m_pLink->Buffer().isEmpty());
         // The restart: "H" now, then "CA+" and "DL+", each 300 ms after the last.
         QCOMPARE(Commands(*transport), QStringList{Command("H")});
         QVERIFY(reading.Restarting());

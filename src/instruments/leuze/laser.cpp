@@ -3,6 +3,7 @@
 CLaserControl::CLaserControl(std::unique_ptr<CLeuzeLink> link, QObject* parent)
     : QObject(parent), m_pLink(std::move(link)) {
     connect(m_pLink.get(), &CLeuzeLink::lost, this, &CLaserControl::OnLost);
+    connect(m_pLink.get(), &CLeuzeLink::monitorChanged, this, &CLaserControl::changed);
     m_strMessage = QStringLiteral("Cliquer sur Démarrer...");
 }
 
@@ -39,7 +40,7 @@ void CLaserControl::Close() {
 
 void CLaserControl::OnLost() {
     // Nothing can reach the reader any more: the dialog may be closed.
-    m_strMessage = m_pLink->m_strStatus;
+    m_strMessage = m_pLink->Status();
     m_bBeamOn = 0;
     m_bCloseEnabled = true;
     emit changed();

@@ -7,7 +7,7 @@ CLeuzeConnection::CLeuzeConnection(int portIndex, LeuzeLinkFactory factory, QObj
       m_factory(std::move(factory)) {
     m_timer.setInterval(kTickMs);
     connect(&m_timer, &QTimer::timeout, this, &CLeuzeConnection::OnTick);
-    m_pLink = m_factory(m_nPort);
+    OpenLink();
     m_strMessage = QStringLiteral("Cliquer sur Tester pour demander la version de l'appareil...");
 }
 
@@ -35,7 +35,7 @@ void CLeuzeConnection::SelectPort(int portIndex) {
     m_timer.stop();
     m_pLink.reset(); // the old port closes before the new one opens
     m_nPort = static_cast<std::int16_t>(portIndex);
-    m_pLink = m_factory(m_nPort);
+    OpenLink();
     m_timer.start();
     emit changed();
 }
@@ -44,4 +44,9 @@ int CLeuzeConnection::Close() {
     m_timer.stop();
     m_pLink.reset();
     return m_nPort;
+}
+
+void CLeuzeConnection::OpenLink() {
+    m_pLink = m_factory(m_nPort);
+    connect(m_pLink.get(), &CLeuzeLink::monitorChanged, this, &CLeuzeConnection::changed);
 }

@@ -39,6 +39,8 @@ class CLeuzeConnection : public QObject {
     void changed();
 
   private:
+    void OpenLink();
+
     LeuzeLinkFactory m_factory;
     QTimer m_timer;
 };

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "instruments/serial/serialtransport.h"
+#include "instruments/serial/textlink.h"
 
 class CPortNames;
 
@@ -25,40 +26,41 @@ QByteArray LeuzeCommand(const QString& command);
 //    before the LF (the CR), and the buffer keeps what follows the LF.
 QString TakeLeuzeFrame(QString* buffer);
 
-// The link to the reader: its port at 9600 8N1 and the buffer of every
-// character received, filled as the bytes arrive.
+// The link to the reader: its port at 9600 8N1, the buffer of every
+// character received and the text monitor that shows the traffic (the port
+// owner of a text-answering instrument).
 class CLeuzeLink : public QObject {
     Q_OBJECT
   public:
+    // Opens the device COM1 or COM2 stands for.
+    CLeuzeLink(int portIndex, const CPortNames& ports, QObject* parent = nullptr);
     // A link on an opened device (null when the port could not be opened, with
     // the reason in plain French).
     CLeuzeLink(int portIndex, std::unique_ptr<CSerialTransport> transport,
                const QString& openFailure = QString(), QObject* parent = nullptr);
-    ~CLeuzeLink() override;
 
-    // Opens the device COM1 or COM2 stands for.
-    static std::unique_ptr<CLeuzeLink> Open(int portIndex, const CPortNames& ports);
-
-    bool IsOpen() const;
+    int PortIndex() const { return m_serial.PortIndex(); }
+    bool IsOpen() const { return m_serial.IsOpen(); }
     // Writes STX, the command, CR, LF; a command to a closed port is lost (false).
     bool Send(const QString& command);
-    QString ReadFrame() { return TakeLeuzeFrame(&m_strBuffer); }
-    void ClearBuffer() { m_strBuffer.clear(); }
+    QString ReadFrame() { return TakeLeuzeFrame(&m_serial.m_strBuffer); }
+    void ClearBuffer() { m_serial.ClearBuffer(); }
+    // Every character received, CR and LF included, until taken or cleared.
+    QString& Buffer() { return m_serial.m_strBuffer; }
 
-    int m_nPort;          // 0 = COM1, 1 = COM2
-    QString m_strBuffer;  // every character received, CR and LF included
-    QString m_strFailure; // why the port is not open; empty while it is
-    QString m_strStatus;  // the connection line or the connection error
+    // What a monitor shows: received text and the connection line or error.
+    const CTextMonitor& Monitor() const { return m_serial.Monitor(); }
+    QString Status() const { return Monitor().m_strStatus; }
 
   signals:
-    // The port went away, or could not be opened: m_strStatus says so.
+    void monitorChanged();
+    // The port went away: Status() says so.
     void lost();
 
   private:
-    void Drain();
-    void OnLost(const QString& reason);
+    void Connect();
 
-    std::unique_ptr<CSerialTransport> m_pTransport;
+    CTextSerialLink m_serial;
 };
 
 // How the Leuze dialogs get their link on a port: the real devices, or a

@@ -16,6 +16,7 @@ CLeuzeReading::CLeuzeReading(CZbDoc* doc, std::unique_ptr<CLeuzeLink> link, QObj
     connect(&m_tick, &QTimer::timeout, this, &CLeuzeReading::OnTick);
     connect(&m_pause, &QTimer::timeout, this, &CLeuzeReading::OnPauseOver);
     connect(m_pLink.get(), &CLeuzeLink::lost, this, &CLeuzeReading::OnLost);
+    connect(m_pLink.get(), &CLeuzeLink::monitorChanged, this, &CLeuzeReading::changed);
     m_strMessage = QStringLiteral("Cliquer sur Lire...");
 }
 
@@ -115,6 +116,6 @@ void CLeuzeReading::OnLost() {
     }
     m_bReading = 0;
     m_bCloseEnabled = true;
-    m_strMessage = m_pLink->m_strStatus;
+    m_strMessage = m_pLink->Status();
     emit changed();
 }

@@ -13,21 +13,36 @@
 
 namespace {
 
-// The line under the message that says whether the reader's port is open
-// ("Connecté à COM1:9600,8,'N',1 ..." or the connection error).
-QLabel* NewLinkStatus(QWidget* parent) {
-    auto* status = new QLabel(parent);
-    status->setObjectName(QStringLiteral("linkStatus"));
-    status->setWordWrap(true);
-    return status;
+// The monitor of the reader's port under the message: the characters
+// received and the status line ("Connecté à COM1:9600,8,'N',1 ..." or the
+// connection error). The monitor lives with the link, the panel with the window.
+QGroupBox* NewMonitorPanel(QWidget* parent, QLabel** received, QLabel** status) {
+    auto* box = new QGroupBox(QStringLiteral("Connexion au port série"), parent);
+    *received = new QLabel(box);
+    (*received)->setObjectName(QStringLiteral("linkReceived"));
+    (*received)->setWordWrap(true);
+    *status = new QLabel(box);
+    (*status)->setObjectName(QStringLiteral("linkStatus"));
+    (*status)->setWordWrap(true);
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(new QLabel(QStringLiteral("Caractères reçus"), box));
+    layout->addWidget(*received);
+    layout->addWidget(*status);
+    return box;
 }
 
-// Message and link status on the left, buttons on the right.
-void LayOut(QDialog* dialog, QLabel* message, QLabel* status, QVBoxLayout* buttons) {
+void ShowMonitor(const CLeuzeLink* link, QLabel* received, QLabel* status) {
+    if (!link) return;
+    received->setText(link->Monitor().m_strReceived);
+    status->setText(link->Status());
+}
+
+// Message and monitor on the left, buttons on the right.
+void LayOut(QDialog* dialog, QLabel* message, QGroupBox* monitor, QVBoxLayout* buttons) {
     buttons->addStretch();
     auto* left = new QVBoxLayout;
     left->addWidget(message, 1);
-    left->addWidget(status);
+    left->addWidget(monitor);
     auto* layout = new QHBoxLayout(dialog);
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
@@ -54,8 +69,8 @@ CLeuzeConnectDlg::CLeuzeConnectDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidge
     buttons->addWidget(m_pTest);
     buttons->addWidget(close);
     m_pMessage = NewMessageField(this, 300, 80);
-    m_pStatus = NewLinkStatus(this);
-    LayOut(this, m_pMessage, m_pStatus, buttons);
+    QGroupBox* monitor = NewMonitorPanel(this, &m_pReceived, &m_pStatus);
+    LayOut(this, m_pMessage, monitor, buttons);
 
     connect(m_pTest, &QPushButton::clicked, &m_connection, &CLeuzeConnection::Test);
     connect(m_pPorts, &QButtonGroup::idClicked, &m_connection, &CLeuzeConnection::SelectPort);
@@ -67,7 +82,7 @@ CLeuzeConnectDlg::CLeuzeConnectDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidge
 void CLeuzeConnectDlg::ShowControls() {
     m_pMessage->setText(m_connection.m_strMessage);
     m_pTest->setEnabled(m_connection.m_bTestEnabled);
-    m_pStatus->setText(m_connection.m_pLink ? m_connection.m_pLink->m_strStatus : QString());
+    ShowMonitor(m_connection.m_pLink.get(), m_pReceived, m_pStatus);
 }
 
 void CLeuzeConnectDlg::OnClose() {
@@ -89,9 +104,8 @@ CLaserDlg::CLaserDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidget* parent)
     buttons->addWidget(m_pStart);
     buttons->addWidget(m_pClose);
     m_pMessage = NewMessageField(this, 240, 60);
-    m_pStatus = NewLinkStatus(this);
-    LayOut(this, m_pMessage, m_pStatus, buttons);
-    m_pStatus->setText(m_laser.m_pLink->m_strStatus);
+    QGroupBox* monitor = NewMonitorPanel(this, &m_pReceived, &m_pStatus);
+    LayOut(this, m_pMessage, monitor, buttons);
 
     connect(m_pStart, &QPushButton::clicked, &m_laser, &CLaserControl::Toggle);
     connect(m_pClose, &QPushButton::clicked, this, &QDialog::accept);
@@ -103,7 +117,7 @@ void CLaserDlg::ShowControls() {
     m_pMessage->setText(m_laser.m_strMessage);
     m_pStart->setText(m_laser.ButtonCaption());
     m_pClose->setEnabled(m_laser.m_bCloseEnabled);
-    if (m_laser.m_pLink) m_pStatus->setText(m_laser.m_pLink->m_strStatus);
+    ShowMonitor(m_laser.m_pLink.get(), m_pReceived, m_pStatus);
 }
 
 void CLaserDlg::done(int result) {
@@ -121,9 +135,8 @@ CLeuzeReadDlg::CLeuzeReadDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidget* par
     buttons->addWidget(m_pClose);
     m_pMessage = NewMessageField(this, 240, 60);
     m_pMessage->setAlignment(Qt::AlignCenter);
-    m_pStatus = NewLinkStatus(this);
-    LayOut(this, m_pMessage, m_pStatus, buttons);
-    m_pStatus->setText(m_reading.m_pLink->m_strStatus);
+    QGroupBox* monitor = NewMonitorPanel(this, &m_pReceived, &m_pStatus);
+    LayOut(this, m_pMessage, monitor, buttons);
 
     connect(m_pRead, &QPushButton::clicked, &m_reading, &CLeuzeReading::Toggle);
     connect(m_pClose, &QPushButton::clicked, this, &QDialog::accept);
@@ -136,7 +149,7 @@ void CLeuzeReadDlg::ShowControls() {
     m_pMessage->setText(m_reading.m_strMessage);
     m_pRead->setText(m_reading.ButtonCaption());
     m_pClose->setEnabled(m_reading.m_bCloseEnabled);
-    if (m_reading.m_pLink) m_pStatus->setText(m_reading.m_pLink->m_strStatus);
+    ShowMonitor(m_reading.m_pLink.get(), m_pReceived, m_pStatus);
 }
 
 void CLeuzeReadDlg::done(int result) {

@@ -33,6 +33,7 @@ class CLeuzeConnectDlg : public QDialog {
     QButtonGroup* m_pPorts;
     QPushButton* m_pTest;
     QLabel* m_pMessage;
+    QLabel* m_pReceived;
     QLabel* m_pStatus;
 };
 
@@ -53,6 +54,7 @@ class CLaserDlg : public QDialog {
     QPushButton* m_pStart;
     QPushButton* m_pClose;
     QLabel* m_pMessage;
+    QLabel* m_pReceived;
     QLabel* m_pStatus;
 };
 
@@ -76,5 +78,6 @@ class CLeuzeReadDlg : public QDialog {
     QPushButton* m_pRead;
     QPushButton* m_pClose;
     QLabel* m_pMessage;
+    QLabel* m_pReceived;
     QLabel* m_pStatus;
 };
