@@ -22,24 +22,18 @@ bool InstallQtFrench(QCoreApplication& application) {
     return QCoreApplication::installTranslator(translator);
 }
 
-namespace {
-
-// --simulated-card CODE puts a PC-MES3 card delivering CODE in the program,
-// which makes its acquisition command available without the hardware.
-bool TakeSimulatedCard(QStringList* arguments, CZbApp* app) {
+bool TakeSimulatedCard(QStringList* arguments, CZbApp* app, QString* error) {
     const int at = arguments->indexOf(QStringLiteral("--simulated-card"));
     if (at < 0) return true;
     const QString code = arguments->value(at + 1);
     if (!CSimulatedCard::IsCardCode(code)) {
-        std::fprintf(stderr, "--simulated-card : le code doit avoir 13 chiffres.\n");
+        *error = QStringLiteral("--simulated-card : le code doit avoir 13 chiffres.");
         return false;
     }
     app->m_strSimulatedCard = code;
     arguments->remove(at, 2);
     return true;
 }
-
-} // namespace
 
 int RunApplication(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -51,7 +45,11 @@ int RunApplication(int argc, char** argv) {
 
     CZbApp app;
     QStringList arguments = QApplication::arguments().mid(1);
-    if (!TakeSimulatedCard(&arguments, &app)) return 1;
+    QString error;
+    if (!TakeSimulatedCard(&arguments, &app, &error)) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
     CZbDoc doc(&app);
     CMainFrame frame(doc, app);
     // Without a window manager "maximised" means nothing: take the screen too.

@@ -12,12 +12,14 @@
 #include <functional>
 #include <memory>
 
+#include "app/application.h"
 #include "app/mainframe.h"
 #include "dialogdriver.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "instruments/leuze/leuzelink.h"
 #include "ptysupport.h"
+#include "testsupport.h"
 #include "view/commandids.h"
 #include "view/commandrules.h"
 
@@ -91,6 +93,26 @@ class TestInstrumentDialogs : public QObject {
         m_app->m_strSimulatedCard = kCode;
         m_frame->UpdateCommandUi();
         QVERIFY(m_frame->Action(kCmdPcMes3)->isEnabled());
+    }
+
+    void simulatedCardFromTheCommandLine() {
+        CZbApp app;
+        QString error;
+        QStringList arguments{QStringLiteral("--simulated-card"), kCode, QStringLiteral("a.cod")};
+        QVERIFY(TakeSimulatedCard(&arguments, &app, &error));
+        QCOMPARE(arguments, QStringList{QStringLiteral("a.cod")});
+        QCOMPARE(app.m_strSimulatedCard, kCode);
+        for (const QStringList& bad :
+             {QStringList{QStringLiteral("--simulated-card")},
+              QStringList{QStringLiteral("--simulated-card"), QStringLiteral("54106730042")}}) {
+            QStringList given = bad;
+            QVERIFY(!TakeSimulatedCard(&given, &app, &error));
+            QVERIFY(!error.isEmpty());
+        }
+        const ProcessResult run =
+            RunLineatix({QStringLiteral("--simulated-card"), QStringLiteral("12")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.err.contains("13 chiffres"));
     }
 
     void pcMes3RunAcquisition() {
