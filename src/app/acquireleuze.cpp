@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-#include <cstdio>
 
 #include "app/batch.h"
 #include "app/batchcommands.h"
@@ -19,11 +18,6 @@ namespace {
 
 constexpr double kDefaultTimeoutSeconds = 10;
 constexpr int kNoCode = 1; // exit status when nothing was read in time
-
-void PrintText(const QString& text) {
-    std::printf("%s\n", text.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
 
 // The device the port argument names; COM1 and COM2 as the profile sets them.
 int TakePort(const QString& port, CPortNames* ports) {
@@ -73,12 +67,12 @@ int AcquireLeuzeCommand(const QStringList& arguments) {
     int status = 0;
     QString shown = reading.m_strMessage;
     bool waiting = false;
-    PrintText(shown);
+    PrintBatchText(shown);
     QObject::connect(&reading, &CLeuzeReading::changed, [&] {
         if (reading.m_strMessage == shown) return;
         shown = reading.m_strMessage;
         const bool counting = shown.startsWith(QLatin1String("Attente code"));
-        if (!(counting && waiting)) PrintText(shown);
+        if (!(counting && waiting)) PrintBatchText(shown);
         waiting = counting;
     });
     QObject::connect(&reading, &CLeuzeReading::codeRead, [&] {
@@ -100,13 +94,5 @@ int AcquireLeuzeCommand(const QStringList& arguments) {
     loop.exec();
     if (status != 0) return status;
 
-    const QString output = options.Value(QStringLiteral("--save"));
-    if (!output.isEmpty()) {
-        QString error;
-        if (!doc.Save(output, &error)) {
-            PrintBatchError(error);
-            return 1;
-        }
-    }
-    return 0;
+    return SaveBatchOutput(doc, options.Value(QStringLiteral("--save"))) ? 0 : 1;
 }

@@ -3,7 +3,6 @@
 // simulated card; the dialog's texts go to standard output as they change.
 
 #include <QEventLoop>
-#include <cstdio>
 
 #include "app/batch.h"
 #include "app/batchcommands.h"
@@ -12,15 +11,6 @@
 #include "doc/zbdoc.h"
 #include "instruments/pcmes3/pcmes3acquisition.h"
 #include "instruments/pcmes3/simulatedcard.h"
-
-namespace {
-
-void PrintText(const QString& text) {
-    std::printf("%s\n", text.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-} // namespace
 
 int AcquirePcmes3Command(const QStringList& arguments) {
     OptionSpec spec;
@@ -43,25 +33,17 @@ int AcquirePcmes3Command(const QStringList& arguments) {
 
     CPcMes3Acquisition acquisition(&doc, &app, OpenCardPorts(code));
     QString shown = acquisition.m_strMessage;
-    PrintText(shown);
+    PrintBatchText(shown);
     QEventLoop loop;
     QObject::connect(&acquisition, &CPcMes3Acquisition::changed, [&] {
         if (acquisition.m_strMessage == shown) return;
         shown = acquisition.m_strMessage;
-        PrintText(shown);
+        PrintBatchText(shown);
     });
     QObject::connect(&acquisition, &CPcMes3Acquisition::finished, &loop, &QEventLoop::quit);
     acquisition.Acquire();
     loop.exec();
     acquisition.Close();
 
-    const QString output = options.Value(QStringLiteral("--save"));
-    if (!output.isEmpty()) {
-        QString error;
-        if (!doc.Save(output, &error)) {
-            PrintBatchError(error);
-            return 1;
-        }
-    }
-    return 0;
+    return SaveBatchOutput(doc, options.Value(QStringLiteral("--save"))) ? 0 : 1;
 }

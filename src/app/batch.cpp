@@ -22,6 +22,19 @@ bool LoadBatchInput(CZbDoc& doc, const QString& path) {
     return false;
 }
 
+bool SaveBatchOutput(const CZbDoc& doc, const QString& path) {
+    if (path.isEmpty()) return true;
+    QString error;
+    if (doc.Save(path, &error)) return true;
+    PrintBatchError(error);
+    return false;
+}
+
+void PrintBatchText(const QString& text) {
+    std::printf("%s\n", text.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
 namespace {
 
 // lineatix --save OUT.cod [IN.cod]

@@ -20,6 +20,10 @@ const BatchCommand* FindBatchCommand(const QStringList& arguments);
 class CZbDoc;
 void PrintBatchError(const QString& message);
 bool LoadBatchInput(CZbDoc& doc, const QString& path);
+// Saves the document when a path was given (--save OUT.cod), reporting a failure.
+bool SaveBatchOutput(const CZbDoc& doc, const QString& path);
+// A text of a window on standard output, at once (scripts follow it as it comes).
+void PrintBatchText(const QString& text);
 
 // Exit status: 0 success, 1 file or usage error (messages on standard error),
 // other values as each command documents.

@@ -12,6 +12,7 @@ CLeuzeConnection::CLeuzeConnection(int portIndex, LeuzeLinkFactory factory, QObj
 }
 
 void CLeuzeConnection::Test() {
+    if (!m_pLink) return; // closed
     m_pLink->Send(QStringLiteral("V"));
     m_bTestEnabled = false;
     m_nTicks = 0;
@@ -20,6 +21,7 @@ void CLeuzeConnection::Test() {
 }
 
 void CLeuzeConnection::OnTick() {
+    if (!m_pLink) return; // closed
     m_nTicks = static_cast<std::int16_t>(m_nTicks + 1);
     if (m_nTicks <= kReplyTicks) return;
     m_timer.stop();

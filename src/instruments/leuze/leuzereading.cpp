@@ -69,7 +69,7 @@ void CLeuzeReading::Close() {
 }
 
 void CLeuzeReading::OnTick() {
-    if (m_bBusy) return;
+    if (m_bBusy || !m_pLink) return;
     m_nTicks = static_cast<std::int16_t>(m_nTicks + 1);
     m_bBusy = 1;
     const QString frame = m_pLink->ReadFrame();
@@ -91,7 +91,7 @@ void CLeuzeReading::OnTick() {
 }
 
 void CLeuzeReading::OnPauseOver() {
-    if (!m_bRestarting) return;
+    if (!m_bRestarting || !m_pLink) return;
     if (m_nRestartStep < kRestartCount) {
         m_pLink->Send(QLatin1String(kRestartCommands[m_nRestartStep++]));
         m_pause.start(kRestartPauseMs);

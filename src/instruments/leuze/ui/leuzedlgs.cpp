@@ -11,48 +11,47 @@
 #include "common/ui/dialogparts.h"
 #include "doc/zbdoc.h"
 
-namespace {
-
-// The monitor of the reader's port under the message: the characters
-// received and the status line ("Connecté à COM1:9600,8,'N',1 ..." or the
-// connection error). The monitor lives with the link, the panel with the window.
-QGroupBox* NewMonitorPanel(QWidget* parent, QLabel** received, QLabel** status) {
-    auto* box = new QGroupBox(QStringLiteral("Connexion au port série"), parent);
-    *received = new QLabel(box);
-    (*received)->setObjectName(QStringLiteral("linkReceived"));
-    (*received)->setWordWrap(true);
-    *status = new QLabel(box);
-    (*status)->setObjectName(QStringLiteral("linkStatus"));
-    (*status)->setWordWrap(true);
-    auto* layout = new QVBoxLayout(box);
-    layout->addWidget(new QLabel(QStringLiteral("Caractères reçus"), box));
-    layout->addWidget(*received);
-    layout->addWidget(*status);
-    return box;
+CLeuzeWindow::CLeuzeWindow(const QString& title, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(title);
+    m_pMessage = NewMessageField(this, 300, 80);
 }
 
-void ShowMonitor(const CLeuzeLink* link, QLabel* received, QLabel* status) {
-    if (!link) return;
-    received->setText(link->Monitor().m_strReceived);
-    status->setText(link->Status());
-}
+void CLeuzeWindow::Build(std::initializer_list<QWidget*> column) {
+    // The monitor lives with the link; this panel only shows its texts.
+    auto* monitor = new QGroupBox(QStringLiteral("Connexion au port série"), this);
+    m_pReceived = new QLabel(monitor);
+    m_pReceived->setObjectName(QStringLiteral("linkReceived"));
+    m_pReceived->setWordWrap(true);
+    m_pStatus = new QLabel(monitor);
+    m_pStatus->setObjectName(QStringLiteral("linkStatus"));
+    m_pStatus->setWordWrap(true);
+    auto* monitorLayout = new QVBoxLayout(monitor);
+    monitorLayout->addWidget(new QLabel(QStringLiteral("Caractères reçus"), monitor));
+    monitorLayout->addWidget(m_pReceived);
+    monitorLayout->addWidget(m_pStatus);
 
-// Message and monitor on the left, buttons on the right.
-void LayOut(QDialog* dialog, QLabel* message, QGroupBox* monitor, QVBoxLayout* buttons) {
-    buttons->addStretch();
     auto* left = new QVBoxLayout;
-    left->addWidget(message, 1);
+    left->addWidget(m_pMessage, 1);
     left->addWidget(monitor);
-    auto* layout = new QHBoxLayout(dialog);
+    auto* buttons = new QVBoxLayout;
+    for (QWidget* widget : column)
+        buttons->addWidget(widget);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
 }
 
-} // namespace
+void CLeuzeWindow::ShowTexts(const QString& message, const CLeuzeLink* link) {
+    m_pMessage->setText(message);
+    if (!link) return; // closing
+    m_pReceived->setText(link->Monitor().m_strReceived);
+    m_pStatus->setText(link->Status());
+}
 
 CLeuzeConnectDlg::CLeuzeConnectDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidget* parent)
-    : QDialog(parent), m_connection(doc->m_nLeuzePort, std::move(factory)), m_pDoc(doc) {
-    setWindowTitle(QStringLiteral("Connexion du lecteur Leuze"));
+    : CLeuzeWindow(QStringLiteral("Connexion du lecteur Leuze"), parent),
+      m_connection(doc->m_nLeuzePort, std::move(factory)), m_pDoc(doc) {
     auto* group = new QGroupBox(QStringLiteral("N° du port"), this);
     m_pPorts = new QButtonGroup(this);
     auto* groupLayout = new QVBoxLayout(group);
@@ -64,13 +63,7 @@ CLeuzeConnectDlg::CLeuzeConnectDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidge
     m_pPorts->button(m_connection.m_nPort == 1 ? 1 : 0)->setChecked(true);
     m_pTest = new QPushButton(QStringLiteral("&Tester"), this);
     auto* close = new QPushButton(QStringLiteral("&Fermer"), this);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(group);
-    buttons->addWidget(m_pTest);
-    buttons->addWidget(close);
-    m_pMessage = NewMessageField(this, 300, 80);
-    QGroupBox* monitor = NewMonitorPanel(this, &m_pReceived, &m_pStatus);
-    LayOut(this, m_pMessage, monitor, buttons);
+    Build({group, m_pTest, close});
 
     connect(m_pTest, &QPushButton::clicked, &m_connection, &CLeuzeConnection::Test);
     connect(m_pPorts, &QButtonGroup::idClicked, &m_connection, &CLeuzeConnection::SelectPort);
@@ -80,9 +73,8 @@ CLeuzeConnectDlg::CLeuzeConnectDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidge
 }
 
 void CLeuzeConnectDlg::ShowControls() {
-    m_pMessage->setText(m_connection.m_strMessage);
+    ShowTexts(m_connection.m_strMessage, m_connection.m_pLink.get());
     m_pTest->setEnabled(m_connection.m_bTestEnabled);
-    ShowMonitor(m_connection.m_pLink.get(), m_pReceived, m_pStatus);
 }
 
 void CLeuzeConnectDlg::OnClose() {
@@ -96,16 +88,11 @@ void CLeuzeConnectDlg::done(int result) {
 }
 
 CLaserDlg::CLaserDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidget* parent)
-    : QDialog(parent), m_laser(factory(doc->m_nLeuzePort)) {
-    setWindowTitle(QStringLiteral("Mise en marche laser"));
+    : CLeuzeWindow(QStringLiteral("Mise en marche laser"), parent),
+      m_laser(factory(doc->m_nLeuzePort)) {
     m_pStart = new QPushButton(this);
     m_pClose = new QPushButton(QStringLiteral("&Fermer"), this);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_pStart);
-    buttons->addWidget(m_pClose);
-    m_pMessage = NewMessageField(this, 240, 60);
-    QGroupBox* monitor = NewMonitorPanel(this, &m_pReceived, &m_pStatus);
-    LayOut(this, m_pMessage, monitor, buttons);
+    Build({m_pStart, m_pClose});
 
     connect(m_pStart, &QPushButton::clicked, &m_laser, &CLaserControl::Toggle);
     connect(m_pClose, &QPushButton::clicked, this, &QDialog::accept);
@@ -114,10 +101,9 @@ CLaserDlg::CLaserDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidget* parent)
 }
 
 void CLaserDlg::ShowControls() {
-    m_pMessage->setText(m_laser.m_strMessage);
+    ShowTexts(m_laser.m_strMessage, m_laser.m_pLink.get());
     m_pStart->setText(m_laser.ButtonCaption());
     m_pClose->setEnabled(m_laser.m_bCloseEnabled);
-    ShowMonitor(m_laser.m_pLink.get(), m_pReceived, m_pStatus);
 }
 
 void CLaserDlg::done(int result) {
@@ -126,17 +112,12 @@ void CLaserDlg::done(int result) {
 }
 
 CLeuzeReadDlg::CLeuzeReadDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidget* parent)
-    : QDialog(parent), m_reading(doc, factory(doc->m_nLeuzePort)) {
-    setWindowTitle(QStringLiteral("Lecture codes avec Leuze BCL32"));
+    : CLeuzeWindow(QStringLiteral("Lecture codes avec Leuze BCL32"), parent),
+      m_reading(doc, factory(doc->m_nLeuzePort)) {
+    m_pMessage->setAlignment(Qt::AlignCenter);
     m_pRead = new QPushButton(this);
     m_pClose = new QPushButton(QStringLiteral("&Fermer"), this);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_pRead);
-    buttons->addWidget(m_pClose);
-    m_pMessage = NewMessageField(this, 240, 60);
-    m_pMessage->setAlignment(Qt::AlignCenter);
-    QGroupBox* monitor = NewMonitorPanel(this, &m_pReceived, &m_pStatus);
-    LayOut(this, m_pMessage, monitor, buttons);
+    Build({m_pRead, m_pClose});
 
     connect(m_pRead, &QPushButton::clicked, &m_reading, &CLeuzeReading::Toggle);
     connect(m_pClose, &QPushButton::clicked, this, &QDialog::accept);
@@ -146,10 +127,9 @@ CLeuzeReadDlg::CLeuzeReadDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidget* par
 }
 
 void CLeuzeReadDlg::ShowControls() {
-    m_pMessage->setText(m_reading.m_strMessage);
+    ShowTexts(m_reading.m_strMessage, m_reading.m_pLink.get());
     m_pRead->setText(m_reading.ButtonCaption());
     m_pClose->setEnabled(m_reading.m_bCloseEnabled);
-    ShowMonitor(m_reading.m_pLink.get(), m_pReceived, m_pStatus);
 }
 
 void CLeuzeReadDlg::done(int result) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <initializer_list>
 
 #include "instruments/leuze/laser.h"
 #include "instruments/leuze/leuzeconnection.h"
@@ -14,8 +15,23 @@ class CZbDoc;
 // The three windows of the Leuze reader. Each only moves its controls in and
 // out of the object that does the work, which owns the link to the reader.
 
+// What the three share: the message field, the monitor of the reader's port
+// under it (the characters received and the connection line or error), and
+// a column of buttons on the right.
+class CLeuzeWindow : public QDialog {
+    Q_OBJECT
+  protected:
+    CLeuzeWindow(const QString& title, QWidget* parent);
+    void Build(std::initializer_list<QWidget*> column);
+    void ShowTexts(const QString& message, const CLeuzeLink* link);
+
+    QLabel* m_pMessage;
+    QLabel* m_pReceived;
+    QLabel* m_pStatus;
+};
+
 // "Connexion du lecteur Leuze".
-class CLeuzeConnectDlg : public QDialog {
+class CLeuzeConnectDlg : public CLeuzeWindow {
     Q_OBJECT
   public:
     CLeuzeConnectDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidget* parent = nullptr);
@@ -32,13 +48,10 @@ class CLeuzeConnectDlg : public QDialog {
 
     QButtonGroup* m_pPorts;
     QPushButton* m_pTest;
-    QLabel* m_pMessage;
-    QLabel* m_pReceived;
-    QLabel* m_pStatus;
 };
 
 // "Mise en marche laser".
-class CLaserDlg : public QDialog {
+class CLaserDlg : public CLeuzeWindow {
     Q_OBJECT
   public:
     CLaserDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidget* parent = nullptr);
@@ -53,13 +66,10 @@ class CLaserDlg : public QDialog {
 
     QPushButton* m_pStart;
     QPushButton* m_pClose;
-    QLabel* m_pMessage;
-    QLabel* m_pReceived;
-    QLabel* m_pStatus;
 };
 
 // "Lecture codes avec Leuze BCL32".
-class CLeuzeReadDlg : public QDialog {
+class CLeuzeReadDlg : public CLeuzeWindow {
     Q_OBJECT
   public:
     CLeuzeReadDlg(CZbDoc* doc, LeuzeLinkFactory factory, QWidget* parent = nullptr);
@@ -77,7 +87,4 @@ class CLeuzeReadDlg : public QDialog {
 
     QPushButton* m_pRead;
     QPushButton* m_pClose;
-    QLabel* m_pMessage;
-    QLabel* m_pReceived;
-    QLabel* m_pStatus;
 };
