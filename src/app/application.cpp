@@ -11,6 +11,7 @@
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "instruments/pcmes3/simulatedcard.h"
+#include "view/commandrules.h"
 
 bool InstallQtFrench(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
@@ -31,6 +32,7 @@ bool TakeSimulatedCard(QStringList* arguments, CZbApp* app, QString* error) {
         return false;
     }
     app->m_strSimulatedCard = code;
+    app->m_bCardAvailable = true;
     arguments->remove(at, 2);
     return true;
 }
@@ -45,6 +47,7 @@ int RunApplication(int argc, char** argv) {
 
     CZbApp app;
     QStringList arguments = QApplication::arguments().mid(1);
+    app.m_bCardAvailable = PortIoPossible();
     QString error;
     if (!TakeSimulatedCard(&arguments, &app, &error)) {
         std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());

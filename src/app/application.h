@@ -16,5 +16,6 @@ bool InstallQtFrench(QCoreApplication& application);
 
 // --simulated-card CODE puts a PC-MES3 card delivering CODE (13 digits) in
 // the program, which makes its acquisition command available without the
-// hardware. Takes the option off the arguments; false with *error on a bad code.
+// hardware. Takes the option off the arguments and makes the card available;
+// false with *error on a bad code.
 bool TakeSimulatedCard(QStringList* arguments, CZbApp* app, QString* error);

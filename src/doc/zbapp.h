@@ -28,6 +28,9 @@ class CZbApp {
     // The code the simulated PC-MES3 card delivers (--simulated-card); empty
     // for the real card.
     QString m_strSimulatedCard;
+    // The PC-MES3 card can be used: direct port access or the simulated card,
+    // worked out once at start.
+    bool m_bCardAvailable = false;
 
     bool HasReference() const { return !(IsNoValue(m_fRefX) && IsNoValue(m_fRefY)); }
     void ClearReference() {

@@ -21,7 +21,7 @@ bool CommandEnabled(CommandRule rule, const CZbDoc& doc) {
     case CommandRule::Graph:
         return GraphRule(doc);
     case CommandRule::PortIo:
-        return CardAvailable(doc);
+        return doc.m_pApp && doc.m_pApp->m_bCardAvailable;
     }
     return false;
 }
@@ -58,9 +58,4 @@ bool PortIoPossible() {
 #else
     return false;
 #endif
-}
-
-bool CardAvailable(const CZbDoc& doc) {
-    if (doc.m_pApp && !doc.m_pApp->m_strSimulatedCard.isEmpty()) return true;
-    return PortIoPossible();
 }

@@ -22,5 +22,3 @@ bool CommandChecked(CommandTool tool, const CZbDoc& doc);
 // Whether this process may read and write the I/O ports of the digital card
 // directly (an x86 machine and the raw I/O capability).
 bool PortIoPossible();
-// The PC-MES3 card can be used: port access, or a simulated card in the program.
-bool CardAvailable(const CZbDoc& doc);

@@ -247,6 +247,19 @@ class TestLeuze : public QObject {
         QVERIFY(wire.closed);
     }
 
+    void lostPortEndsTheBeam() {
+        CFakeTransport* transport = nullptr;
+        Wire wire;
+        CLaserControl laser(FakeLink(&transport, &wire));
+        laser.Toggle();
+        transport->Unplug();
+        QVERIFY(laser.m_bCloseEnabled);
+        QCOMPARE(laser.ButtonCaption(), QStringLiteral("&Démarrer"));
+        QVERIFY(
+            laser.m_strMessage.startsWith(QStringLiteral("Erreur de connexion au port COM1 !")));
+        laser.Close();
+    }
+
     void readingACode() {
         CZbApp app;
         CZbDoc doc(&app);

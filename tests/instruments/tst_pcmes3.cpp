@@ -309,11 +309,11 @@ class TestPcMes3 : public QObject {
                      modules.at(m) == QLatin1Char('1') ? 1.05f : 0.0f);
     }
 
-    void commandNeedsPortsOrTheSimulatedCard() {
+    void commandNeedsTheCard() {
         CZbApp app;
         CZbDoc doc(&app);
-        QCOMPARE(CommandEnabled(CommandRule::PortIo, doc), PortIoPossible());
-        app.m_strSimulatedCard = kCode;
+        QVERIFY(!CommandEnabled(CommandRule::PortIo, doc));
+        app.m_bCardAvailable = true;
         QVERIFY(CommandEnabled(CommandRule::PortIo, doc));
     }
 

@@ -51,6 +51,8 @@ class CLeuzeLink : public QObject {
     // What a monitor shows: received text and the connection line or error.
     const CTextMonitor& Monitor() const { return m_serial.Monitor(); }
     QString Status() const { return Monitor().m_strStatus; }
+    // For a monitor window of its own, which lives as long as the link.
+    const CTextSerialLink& Serial() const { return m_serial; }
 
   signals:
     void monitorChanged();

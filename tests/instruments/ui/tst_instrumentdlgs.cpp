@@ -21,7 +21,6 @@
 #include "ptysupport.h"
 #include "testsupport.h"
 #include "view/commandids.h"
-#include "view/commandrules.h"
 
 namespace {
 
@@ -87,11 +86,11 @@ class TestInstrumentDialogs : public QObject {
         m_app.reset();
     }
 
-    void pcMes3CommandNeedsPortsOrTheSimulatedCard() {
+    // Grey without port access or the simulated card.
+    void pcMes3CommandNeedsTheCard() {
         m_frame->UpdateCommandUi();
-        QCOMPARE(m_frame->Action(kCmdPcMes3)->isEnabled(), PortIoPossible());
-        m_app->m_strSimulatedCard = kCode;
-        m_frame->UpdateCommandUi();
+        QVERIFY(!m_frame->Action(kCmdPcMes3)->isEnabled());
+        UseSimulatedCard();
         QVERIFY(m_frame->Action(kCmdPcMes3)->isEnabled());
     }
 
@@ -102,6 +101,7 @@ class TestInstrumentDialogs : public QObject {
         QVERIFY(TakeSimulatedCard(&arguments, &app, &error));
         QCOMPARE(arguments, QStringList{QStringLiteral("a.cod")});
         QCOMPARE(app.m_strSimulatedCard, kCode);
+        QVERIFY(app.m_bCardAvailable);
         for (const QStringList& bad :
              {QStringList{QStringLiteral("--simulated-card")},
               QStringList{QStringLiteral("--simulated-card"), QStringLiteral("54106730042")}}) {
@@ -116,8 +116,7 @@ class TestInstrumentDialogs : public QObject {
     }
 
     void pcMes3RunAcquisition() {
-        m_app->m_strSimulatedCard = kCode;
-        m_frame->UpdateCommandUi();
+        UseSimulatedCard();
         bool driven = false;
         OnNextDialog([&](QDialog* dialog) {
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Acquisition numérique PC-MES3"));
@@ -146,8 +145,7 @@ class TestInstrumentDialogs : public QObject {
 
     // A step does not freeze the window, but nothing else can start meanwhile.
     void pcMes3StepByStep() {
-        m_app->m_strSimulatedCard = kCode;
-        m_frame->UpdateCommandUi();
+        UseSimulatedCard();
         OnNextDialog([&](QDialog* dialog) {
             QVERIFY(ClickButton(dialog, QStringLiteral("&Acq. pas à pas")));
             QVERIFY(!Enabled(dialog, QStringLiteral("&Acq. pas à pas")));
@@ -254,6 +252,14 @@ class TestInstrumentDialogs : public QObject {
     }
 
   private:
+    // As --simulated-card CODE does at start.
+    void UseSimulatedCard() {
+        QStringList arguments{QStringLiteral("--simulated-card"), kCode};
+        QString error;
+        QVERIFY(TakeSimulatedCard(&arguments, m_app.get(), &error));
+        m_frame->UpdateCommandUi();
+    }
+
     QTemporaryDir m_settingsDir;
     std::unique_ptr<CZbApp> m_app;
     std::unique_ptr<CZbDoc> m_doc;
