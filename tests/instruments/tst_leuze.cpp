@@ -171,6 +171,31 @@ class TestLeuze : public QObject {
         }
     }
 
+    // The simulated reader takes whatever the program sends, in pieces.
+    void simulatedReaderSurvivesMutations() {
+        std::mt19937 random(977);
+        const QByteArray good =
+            LeuzeCommand(QStringLiteral("V")) + LeuzeCommand(QStringLiteral("CA+")) +
+            LeuzeCommand(QStringLiteral("DL+")) + LeuzeCommand(QStringLiteral("H"));
+        CSimLeuzeReader reader({}, 10, 5);
+        std::int64_t now = 0;
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray bytes = good;
+            for (int e = 0; e < 3; ++e) {
+                const int at = int(random() % bytes.size());
+                if (random() % 2)
+                    bytes[at] = char(random() % 256);
+                else
+                    bytes.remove(at, 1 + int(random() % 3));
+                if (bytes.isEmpty()) break;
+            }
+            const int cut = bytes.isEmpty() ? 0 : int(random() % bytes.size());
+            const QByteArray answer = reader.Receive(bytes.left(cut), now) +
+                                      reader.Receive(bytes.mid(cut), now) + reader.Tick(now += 7);
+            QVERIFY(answer.isEmpty() || answer.startsWith('\x02'));
+        }
+    }
+
     void testReportsAfterNineTicks() {
         FakePorts ports;
         CLeuzeConnection connection(1, ports.Factory());
