@@ -1,3 +1,4 @@
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -176,6 +177,7 @@ class TestPcMes3 : public QObject {
 
     void stepMessagesAndRows() {
         Fixture f(CardBytes({25, 9, 0x1A2}));
+        QSignalSpy redraws(f.acquisition.get(), &CPcMes3Acquisition::redrawRequested);
         for (int k = 0; k < 3; ++k)
             f.Step(); // -1, 0, 1
         f.Step();     // 2: the third discarded byte, two rows at 0
@@ -194,6 +196,7 @@ class TestPcMes3 : public QObject {
         QCOMPARE(f.doc.m_fT[2][1], 1.05f);
         QCOMPARE(f.doc.m_fT[3][1], 1.05f);
         QCOMPARE(f.doc.m_fT[3][0], 3.0f);
+        QCOMPARE(redraws.count(), 1); // step by step, every bar written is shown
         // A word of 9 writes none, yet the next word is a bar again.
         f.Step();
         f.Step();
@@ -201,6 +204,7 @@ class TestPcMes3 : public QObject {
                  QStringLiteral("(6) pF: 0 (0), pf: 9 (9)\nN:9 (9)\nEspace, écriture mot N à 16 "
                                 "bit..."));
         QCOMPARE(f.acquisition->m_nRow, std::int16_t(4));
+        QCOMPARE(redraws.count(), 1);
         f.Step();
         f.Step();
         QCOMPARE(f.acquisition->m_nRow, std::int16_t(4 + 0x1A2 / 10));
