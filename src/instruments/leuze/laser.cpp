@@ -8,6 +8,8 @@ CLaserControl::CLaserControl(std::unique_ptr<CLeuzeLink> link, QObject* parent)
 }
 
 CLaserControl::~CLaserControl() {
+    // The window that showed this object may be half gone: tell it nothing.
+    blockSignals(true);
     Close();
 }
 

@@ -21,6 +21,8 @@ CLeuzeReading::CLeuzeReading(CZbDoc* doc, std::unique_ptr<CLeuzeLink> link, QObj
 }
 
 CLeuzeReading::~CLeuzeReading() {
+    // The window that showed this object may be half gone: tell it nothing.
+    blockSignals(true);
     Close();
 }
 
