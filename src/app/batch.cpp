@@ -61,6 +61,11 @@ void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom) {
     if (zoom.given) doc.SetZoom(zoom.x1, zoom.y1, zoom.x2, zoom.y2);
 }
 
+void PrintBatchText(const QString& text) {
+    std::printf("%s\n", text.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
 namespace {
 
 // lineatix --save OUT.cod [IN.cod]

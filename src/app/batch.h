@@ -34,6 +34,8 @@ struct BatchZoom {
 bool TakeZoomOption(QStringList* arguments, BatchZoom* zoom);
 // After loading: the zoom window the option asked for.
 void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom);
+// A text of a window on standard output, at once (scripts follow it as it comes).
+void PrintBatchText(const QString& text);
 
 // Exit status: 0 success, 1 file or usage error (messages on standard error),
 // other values as each command documents.

@@ -18,6 +18,8 @@
 #include "graph/ui/legenddlg.h"
 #include "graph/ui/regressiondlg.h"
 #include "graph/ui/zoomdlg.h"
+#include "instruments/leuze/ui/leuzedlgs.h"
+#include "instruments/pcmes3/ui/pcmes3dlg.h"
 #include "output/imagerow.h"
 #include "output/ui/outputcommands.h"
 #include "view/commandids.h"
@@ -51,6 +53,10 @@ const ViewCommand kViewCommands[] = {
     {kCmdExportText, &CZbView::ExportSpreadsheet},
     {kCmdReadImage, &CZbView::ReadImage},
     {kCmdImageRow, &CZbView::OnImageRow},
+    {kCmdPcMes3, &CZbView::OnPcMes3},
+    {kCmdLeuzeConnect, &CZbView::OnLeuzeConnect},
+    {kCmdLeuzeLaser, &CZbView::OnLeuzeLaser},
+    {kCmdLeuzeRead, &CZbView::OnLeuzeRead},
 };
 
 // The extraction dialog takes the rectangle as its zone.
@@ -314,6 +320,26 @@ void CZbView::OnRotate() {
 
 void CZbView::OnAnalyse() {
     CAnalyseDlg dialog(&m_doc, &m_app, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnPcMes3() {
+    CPcMes3Dlg dialog(&m_doc, &m_app, OpenCardPorts(m_app.m_strSimulatedCard), this);
+    RunModal(dialog);
+}
+
+void CZbView::OnLeuzeConnect() {
+    CLeuzeConnectDlg dialog(&m_doc, DeviceLinkFactory(m_app.m_ports), this);
+    dialog.exec();
+}
+
+void CZbView::OnLeuzeLaser() {
+    CLaserDlg dialog(&m_doc, DeviceLinkFactory(m_app.m_ports), this);
+    dialog.exec();
+}
+
+void CZbView::OnLeuzeRead() {
+    CLeuzeReadDlg dialog(&m_doc, DeviceLinkFactory(m_app.m_ports), this);
     RunModal(dialog);
 }
 
