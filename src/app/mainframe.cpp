@@ -48,7 +48,7 @@ const CMainFrame::FrameCommand CMainFrame::kFrameCommands[] = {
     {kCmdPrint, &CMainFrame::OnPrint},           {kCmdPrintPreview, &CMainFrame::OnPrintPreview},
     {kCmdPrintSetup, &CMainFrame::OnPrintSetup}, {kCmdExit, &CMainFrame::OnExit},
     {kCmdToolbar, &CMainFrame::OnToggleToolbar}, {kCmdStatusBar, &CMainFrame::OnToggleStatusBar},
-    {kCmdAbout, &CMainFrame::OnAbout},
+    {kCmdAbout, &CMainFrame::OnAbout},           {kCmdPrintDirect, &CMainFrame::OnPrintDirect},
 };
 
 const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
@@ -58,8 +58,7 @@ const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
 }
 
 CMainFrame::CMainFrame(CZbDoc& doc, CZbApp& app, QWidget* parent)
-    : QMainWindow(parent), m_doc(doc), m_app(app), m_pView(new CZbView(doc, app, this)),
-      m_bPortIo(PortIoPossible()) {
+    : QMainWindow(parent), m_doc(doc), m_app(app), m_pView(new CZbView(doc, app, this)) {
     setCentralWidget(m_pView);
     setAcceptDrops(true);
     CreateActions();
@@ -102,6 +101,11 @@ void CMainFrame::CreateActions() {
     connect(newDocument, &QAction::triggered, this, [this] { Dispatch(kCmdFileNew); });
     addAction(newDocument);
     m_actions.insert(kCmdFileNew, newDocument);
+
+    // Direct printing has no menu item either: it prints on the current printer.
+    auto* printDirect = new QAction(this);
+    connect(printDirect, &QAction::triggered, this, [this] { Dispatch(kCmdPrintDirect); });
+    m_actions.insert(kCmdPrintDirect, printDirect);
 }
 
 void CMainFrame::CreateMenus() {
@@ -185,8 +189,7 @@ void CMainFrame::UpdateCommandUi() {
         const CommandInfo& command = kCommandTable[i];
         QAction* action = m_actions.value(command.id);
         if (!action) continue;
-        action->setEnabled(CommandAvailable(command.id) &&
-                           CommandEnabled(command.rule, m_doc, m_bPortIo));
+        action->setEnabled(CommandAvailable(command.id) && CommandEnabled(command.rule, m_doc));
         if (command.tool != CommandTool::None)
             action->setChecked(CommandChecked(command.tool, m_doc));
     }
@@ -216,8 +219,7 @@ void CMainFrame::Dispatch(int commandId) {
     } else {
         // A disabled command is never dispatched.
         const CommandInfo* command = FindCommand(commandId);
-        if (!command || CommandEnabled(command->rule, m_doc, m_bPortIo))
-            m_pView->RunCommand(commandId);
+        if (!command || CommandEnabled(command->rule, m_doc)) m_pView->RunCommand(commandId);
     }
     OnIdle();
 }
@@ -364,6 +366,10 @@ void CMainFrame::OnPrint() {
     dialog.setWindowTitle(QStringLiteral("Imprimer"));
     dialog.setMinMax(1, 1);
     if (dialog.exec() != QDialog::Accepted) return;
+    OnPrintDirect();
+}
+
+void CMainFrame::OnPrintDirect() {
     // The printed code sheet or graph takes the reference point away itself.
     if (!PrintDocument(Printer(), m_doc, m_app))
         ShowError(QStringLiteral("Impossible de lancer l'impression."));

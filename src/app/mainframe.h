@@ -32,9 +32,6 @@ class CMainFrame : public QMainWindow {
     QLabel* CodePane() const { return m_pCodePane; }
     QLabel* ReadoutPane() const { return m_pReadoutPane; }
     QStringList RecentFiles() const;
-    // Whether direct I/O-port access was possible when the window was made;
-    // the PC-MES3 command follows this answer.
-    bool HasPortIo() const { return m_bPortIo; }
 
     // Opens a .cod file into the document; reports a failure to the user.
     bool OpenDocumentFile(const QString& path);
@@ -85,6 +82,8 @@ class CMainFrame : public QMainWindow {
     void OnFileSave();
     void OnFileSaveAs();
     void OnPrint();
+    // As "&Imprimer ...", on the current printer without asking for one.
+    void OnPrintDirect();
     void OnPrintPreview();
     void OnPrintSetup();
     void OnExit();
@@ -95,7 +94,6 @@ class CMainFrame : public QMainWindow {
     CZbDoc& m_doc;
     CZbApp& m_app;
     CZbView* m_pView;
-    const bool m_bPortIo;    // worked out once: the process status is not read at every update
     QString m_strPath;       // file the document was read from or saved to; empty for a new one
     QString m_strTitledName; // m_strFileName when the title was last set
     QHash<int, QAction*> m_actions;

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "common/novalue.h"
+#include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
 bool ShowsGraph(const CZbDoc& doc) {
@@ -13,14 +14,14 @@ bool GraphRule(const CZbDoc& doc) {
     return doc.m_nPoints > 0 && ShowsGraph(doc);
 }
 
-bool CommandEnabled(CommandRule rule, const CZbDoc& doc, bool portIoPossible) {
+bool CommandEnabled(CommandRule rule, const CZbDoc& doc) {
     switch (rule) {
     case CommandRule::Always:
         return true;
     case CommandRule::Graph:
         return GraphRule(doc);
     case CommandRule::PortIo:
-        return portIoPossible;
+        return doc.m_pApp && doc.m_pApp->m_bCardAvailable;
     }
     return false;
 }

@@ -6,7 +6,7 @@ class CZbDoc;
 enum class CommandRule {
     Always,
     Graph,  // samples exist and a graph (neither the code sheet nor the image) is shown
-    PortIo, // direct I/O-port access to the digital card is possible
+    PortIo, // the digital card can be reached: direct I/O-port access, or the simulated card
 };
 
 // The modeless tool a command opens, whose menu item is checked while open.
@@ -16,12 +16,9 @@ enum class CommandTool { None, Extraction, Regression, Zoom };
 // which wins over any curve bit, as in the drawing).
 bool ShowsGraph(const CZbDoc& doc);
 bool GraphRule(const CZbDoc& doc);
-// portIoPossible is PortIoPossible() worked out once by the caller: the
-// answer cannot change while the program runs.
-bool CommandEnabled(CommandRule rule, const CZbDoc& doc, bool portIoPossible);
+bool CommandEnabled(CommandRule rule, const CZbDoc& doc);
 bool CommandChecked(CommandTool tool, const CZbDoc& doc);
 
 // Whether this process may read and write the I/O ports of the digital card
-// directly (an x86 machine and the raw I/O capability). It reads the process
-// status: ask once.
+// directly (an x86 machine and the raw I/O capability).
 bool PortIoPossible();

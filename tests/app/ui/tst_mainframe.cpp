@@ -20,10 +20,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <functional>
-#include <linux/capability.h>
 #include <memory>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include "app/aboutdlg.h"
 #include "app/application.h"
@@ -35,7 +32,6 @@
 #include "dialogdriver.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
-#include "view/commandrules.h"
 #include "view/ui/displaydlg.h"
 #include "view/ui/zbview.h"
 #include "view/viewcoords.h"
@@ -89,7 +85,6 @@ class TestMainFrame : public QObject {
     void graphCommandsDisabled_data();
     void graphCommandsDisabled();
     void commandTableTexts();
-    void portAccessWorkedOutOnce();
     void clickFarFromEverySample();
     void clickOnASampleMovesTheReference();
     void arrowsWrapThroughMPoints_data();
@@ -289,53 +284,8 @@ void TestMainFrame::commandTableTexts() {
                        "Visualiser...,|,Acquérir code Leuze...,|,Retourner/Inverser code...,"
                        "Extraire code...,Analyser code...,|,Générer code...,Paramétrer code...,"
                        "|,Zoom...,Régressions...,|,A propos de ..."));
-    // No I/O-port access for an ordinary user, and no dialog yet anyway.
+    // No port access worked out at start and no simulated card: grey.
     QVERIFY(!m_frame->Action(kCmdPcMes3)->isEnabled());
-}
-
-// The raw I/O capability of this process, asked of the kernel.
-bool RawIoCapability(__user_cap_data_struct* data) {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    return syscall(SYS_capget, &header, data) == 0;
-}
-
-// Takes the raw I/O capability out of the effective set, or puts it back;
-// false when the process cannot.
-bool SetRawIoCapability(bool on) {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2] = {};
-    if (!RawIoCapability(data)) return false;
-    const unsigned bit = 1u << CAP_SYS_RAWIO;
-    if (on && !(data[0].permitted & bit)) return false;
-    data[0].effective = on ? (data[0].effective | bit) : (data[0].effective & ~bit);
-    return syscall(SYS_capset, &header, data) == 0;
-}
-
-// Whether I/O-port access is possible is what the kernel says of the raw
-// I/O capability (on x86), worked out when the window is made, not at each
-// update: taking the capability away later changes the probe's answer, not
-// the window's.
-void TestMainFrame::portAccessWorkedOutOnce() {
-    __user_cap_data_struct data[2] = {};
-    QVERIFY(RawIoCapability(data));
-#if defined(__i386__) || defined(__x86_64__)
-    const bool capable = data[0].effective & (1u << CAP_SYS_RAWIO);
-#else
-    const bool capable = false;
-#endif
-    QCOMPARE(PortIoPossible(), capable);
-    QCOMPARE(m_frame->HasPortIo(), capable);
-    if (!capable) QSKIP("needs the raw I/O capability (root on x86)");
-    QVERIFY(SetRawIoCapability(false));
-    const bool probe = PortIoPossible();
-    m_frame->UpdateCommandUi();
-    const bool kept = m_frame->HasPortIo();
-    CMainFrame later(*m_doc, *m_app);
-    const bool laterAnswer = later.HasPortIo();
-    QVERIFY(SetRawIoCapability(true));
-    QVERIFY(!probe);
-    QVERIFY(kept);
-    QVERIFY(!laterAnswer);
 }
 
 void TestMainFrame::clickFarFromEverySample() {

@@ -1,0 +1,46 @@
+// lineatix --acquire KIND ...: an instrument acquisition without a window,
+// through the acquisition dialog's own steps. Each kind reads its own options.
+
+#include <cstdio>
+
+#include "app/batch.h"
+#include "app/batchcommands.h"
+
+namespace {
+
+struct AcquireKind {
+    const char* name;
+    const char* usage;
+    int (*run)(const QStringList& arguments); // the whole argument list
+};
+
+const AcquireKind kKinds[] = {
+    {"tds",
+     "lineatix --acquire tds --port COM1|COM2|PATH [--channels LIST] [--type 3xx|xxx] "
+     "[--save OUT.cod] [IN.cod]",
+     AcquireTdsCommand},
+    {"gds",
+     "lineatix --acquire gds --port COM1|COM2|PATH [--channels CH1,CH2] [--save OUT.cod] "
+     "[IN.cod]",
+     AcquireGdsCommand},
+    {"leuze",
+     "lineatix --acquire leuze --port COM1|COM2|PATH [--timeout SECONDS] [--save OUT.cod] "
+     "[IN.cod]",
+     AcquireLeuzeCommand},
+    {"pcmes3", "lineatix --acquire pcmes3 --simulated-card CODE [--save OUT.cod] [IN.cod]",
+     AcquirePcmes3Command},
+};
+
+} // namespace
+
+int AcquireCommand(const QStringList& arguments) {
+    const QString kind = arguments.value(1);
+    for (const AcquireKind& candidate : kKinds) {
+        if (kind != QLatin1String(candidate.name)) continue;
+        const int status = candidate.run(arguments);
+        if (status >= 0) return status;
+        PrintBatchError(QStringLiteral("Usage: %1").arg(QLatin1String(candidate.usage)));
+        return 1;
+    }
+    return -1;
+}

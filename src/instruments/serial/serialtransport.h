@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// The narrow link every instrument protocol goes through: a device opened
+// exclusively at 9600 baud, 8 data bits, no parity, 1 stop bit. Writes never
+// wait for the far end; reads hand out what has arrived, possibly nothing.
+// BytesArrived says when there is something to read, so nobody polls.
+class CSerialTransport : public QObject {
+    Q_OBJECT
+
+  public:
+    using QObject::QObject;
+    ~CSerialTransport() override = default;
+
+    virtual bool IsOpen() const = 0;
+    // Queues every byte for sending; false when the device is closed or refused them.
+    virtual bool Write(const QByteArray& data) = 0;
+    // The bytes received and not read yet; empty when none.
+    virtual QByteArray ReadPending() = 0;
+    virtual void Close() = 0;
+
+  signals:
+    void BytesArrived();
+    // The device went away while open (an adapter pulled out, the far end closed).
+    void Lost(const QString& reason);
+};
