@@ -42,8 +42,11 @@ void CGdsAcqController::Close() {
 }
 
 void CGdsAcqController::Step() {
-    if (!m_acquisition.m_pLink) return;
+    // A message box shown from a step runs its own loop: no tick meanwhile.
+    if (m_bBusy || !m_acquisition.m_pLink) return;
+    m_bBusy = true;
     m_acquisition.Tick();
+    m_bBusy = false;
     Follow();
 }
 

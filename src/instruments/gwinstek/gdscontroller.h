@@ -45,4 +45,5 @@ class CGdsAcqController : public QObject {
     std::unique_ptr<CGdsLink> m_pLink;
     CGdsAcquisition m_acquisition;
     QTimer m_timer;
+    bool m_bBusy = false;
 };

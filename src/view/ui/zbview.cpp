@@ -15,6 +15,8 @@
 #include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "instruments/gwinstek/ui/gdsacqdlg.h"
+#include "instruments/gwinstek/ui/gdsportdlg.h"
 #include "view/commandids.h"
 #include "view/commandrules.h"
 #include "view/ui/displaydlg.h"
@@ -39,6 +41,8 @@ const ViewCommand kViewCommands[] = {
     {kCmdRotate, &CZbView::OnRotate},
     {kCmdExtract, &CZbView::OnExtract},
     {kCmdAnalyse, &CZbView::OnAnalyse},
+    {kCmdGdsPort, &CZbView::OnGdsPort},
+    {kCmdGdsAcquire, &CZbView::OnGdsAcquire},
 };
 
 // The extraction dialog takes the rectangle as its zone.
@@ -293,6 +297,16 @@ void CZbView::OnRotate() {
 
 void CZbView::OnAnalyse() {
     CAnalyseDlg dialog(&m_doc, &m_app, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnGdsPort() {
+    CGdsPortDlg dialog(&m_doc, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnGdsAcquire() {
+    CGdsAcqDlg dialog(&m_doc, this);
     RunModal(dialog);
 }
 
