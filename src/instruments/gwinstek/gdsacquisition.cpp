@@ -81,6 +81,7 @@ void CGdsAcquisition::Open() {
     ApplyBoxRule();
     m_bWriteOk = m_pLink->Send(kGdsSettingsQuery) ? 1 : 0;
     if (m_bWriteOk) {
+        m_pDoc->m_nCaptureCount = 0; // counts the reply to come: still 0 means none came
         m_nIdle = 0;
         m_nTimer = kTimerSettings;
         m_state = State::ReadingSettings;
@@ -149,7 +150,9 @@ void CGdsAcquisition::Tick() {
 
 void CGdsAcquisition::HandleSettings() {
     const QString fileError = m_pLink->Monitor().FileError();
-    const QString reply = fileError.isEmpty() ? m_pLink->ReadCapture() : QString();
+    // A file left by an earlier reply is no answer to this query.
+    const bool answered = fileError.isEmpty() && m_pDoc->m_nCaptureCount > 0;
+    const QString reply = answered ? m_pLink->ReadCapture() : QString();
     if (reply.isEmpty()) {
         m_strMessage = QString::fromUtf8(kCommunicationError);
         if (!fileError.isEmpty()) m_strMessage += QLatin1Char('\n') + fileError;

@@ -326,6 +326,10 @@ class TestGdsAcquisition : public QObject {
     void noSettingsReply() {
         Rig rig;
         rig.replies.clear();
+        QFile old(rig.doc.m_strCapturePath); // an earlier reply is no answer
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("2.000ms\n500mV\n1.00V\n1.2V\n3.1V\n");
+        old.close();
         rig.acquisition->Open();
         QVERIFY(rig.RunWhile({State::ReadingSettings}, 200)); // 11 ticks: nothing came
         QCOMPARE(rig.acquisition->m_strMessage,
