@@ -43,8 +43,11 @@ CGdsPortDlg::CGdsPortDlg(CZbDoc* doc, QWidget* parent)
     m_pOk = new QPushButton(QStringLiteral("&OK"), this);
     auto* quit = new QPushButton(QStringLiteral("&Quitter"), this);
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* button : {m_pTest, m_pOk, quit})
+    // Return in the device field takes the device, it presses no button.
+    for (QPushButton* button : {m_pTest, m_pOk, quit}) {
+        button->setAutoDefault(false);
         buttons->addWidget(button);
+    }
     buttons->addStretch();
     m_pMessage = NewMessageField(this, 300, 80);
 
