@@ -3,7 +3,6 @@
 // through the dialog's own steps and timers.
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <cstdio>
 
 #include "app/batch.h"
@@ -35,21 +34,6 @@ std::int16_t ChannelBits(const QString& list) {
             return 0;
     }
     return bits;
-}
-
-// Runs the event loop until the acquisition leaves the given states.
-void WaitWhile(CGdsAcqController& controller, std::initializer_list<State> busy) {
-    auto running = [&] {
-        const State state = controller.Acquisition().CurrentState();
-        for (State s : busy)
-            if (state == s) return true;
-        return false;
-    };
-    QEventLoop loop;
-    QObject::connect(&controller, &CGdsAcqController::changed, &loop, [&] {
-        if (!running()) loop.quit();
-    });
-    if (running()) loop.exec();
 }
 
 } // namespace
@@ -95,7 +79,7 @@ int AcquireGdsCommand(const QStringList& arguments) {
     };
     controller.Open();
     if (!controller.Link()->IsOpen()) PrintBatchError(controller.Link()->Monitor().m_strStatus);
-    WaitWhile(controller, {State::ReadingSettings});
+    controller.RunWhile({State::ReadingSettings});
     CGdsAcquisition& acquisition = controller.Acquisition();
     if (acquisition.CurrentState() != State::Ready) return fail(acquisition.m_strMessage);
 
@@ -109,7 +93,7 @@ int AcquireGdsCommand(const QStringList& arguments) {
         controller.SetSource(bit, true);
     }
     controller.Acquire();
-    WaitWhile(controller, {State::NextSource, State::Waveform});
+    controller.RunWhile({State::NextSource, State::Waveform});
     if (acquisition.CurrentState() != State::Ready) return fail(acquisition.m_strMessage);
     if (acquisition.m_nFailed) return 1; // each failure was reported as it came
     controller.Close();

@@ -1,5 +1,8 @@
 #include "instruments/gwinstek/gdscontroller.h"
 
+#include <QEventLoop>
+#include <algorithm>
+
 #include "doc/zbdoc.h"
 
 CGdsAcqController::CGdsAcqController(CZbDoc* doc, QObject* parent)
@@ -39,6 +42,17 @@ void CGdsAcqController::Close() {
     m_pLink.reset();
     m_acquisition.m_pLink = nullptr;
     emit redrawRequested();
+}
+
+void CGdsAcqController::RunWhile(std::initializer_list<CGdsAcquisition::State> busy) {
+    auto running = [this, busy] {
+        return std::find(busy.begin(), busy.end(), m_acquisition.CurrentState()) != busy.end();
+    };
+    QEventLoop loop;
+    connect(this, &CGdsAcqController::changed, &loop, [&] {
+        if (!running()) loop.quit();
+    });
+    if (running()) loop.exec();
 }
 
 void CGdsAcqController::Step() {

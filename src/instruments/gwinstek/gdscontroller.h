@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <initializer_list>
 #include <memory>
 
 #include "instruments/gwinstek/gdsacquisition.h"
@@ -28,6 +29,9 @@ class CGdsAcqController : public QObject {
     void Acquire();
     // "&Fermer": the link and its monitor go; views are asked to redraw.
     void Close();
+    // Runs the event loop while the acquisition is in one of these states
+    // (for callers without a window of their own).
+    void RunWhile(std::initializer_list<CGdsAcquisition::State> busy);
 
     CGdsAcquisition& Acquisition() { return m_acquisition; }
     CGdsLink* Link() { return m_pLink.get(); }

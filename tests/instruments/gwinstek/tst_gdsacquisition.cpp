@@ -13,6 +13,7 @@
 #include "doc/zbdoc.h"
 #include "faketransport.h"
 #include "instruments/gwinstek/gdsacquisition.h"
+#include "instruments/gwinstek/gdscontroller.h"
 #include "instruments/gwinstek/gdsidentify.h"
 #include "instruments/gwinstek/gdslink.h"
 
@@ -371,6 +372,31 @@ class TestGdsAcquisition : public QObject {
         QCOMPARE(rig.doc.m_fT[299][1], 100 * 0.02f);
         QVERIFY(IsNoValue(rig.doc.m_fT[0][3]));
         QCOMPARE(rig.acquisition->m_nFailed, std::int16_t(2));
+    }
+
+    void theControllerEndsAnAcquisitionWhenThePortGoesAway() {
+        QTemporaryDir dir;
+        CZbApp app;
+        CZbDoc doc(&app);
+        doc.m_strCapturePath = dir.filePath(QStringLiteral("zb.$$$"));
+        auto fake = std::make_unique<CFakeTransport>();
+        CFakeTransport* transport = fake.get();
+        CGdsAcqController controller(
+            &doc, std::make_unique<CGdsLink>(&doc, 0, std::move(fake), QString()));
+        controller.Open();
+        QCOMPARE(transport->m_written, QList<QByteArray>{kQuery});
+        QCOMPARE(controller.Acquisition().ActiveTimer(), CGdsAcquisition::kTimerSettings);
+        transport->Unplug();
+        QCOMPARE(controller.Acquisition().CurrentState(), State::Lost);
+        QVERIFY(controller.Acquisition().m_strMessage.endsWith(
+            QStringLiteral("Le périphérique /dev/fake ne répond plus.")));
+        QVERIFY(controller.Acquisition().m_bCloseEnabled);
+        QVERIFY(controller.Link()->Monitor().m_strStatus.startsWith(
+            QStringLiteral("Erreur de connexion au port COM1 !")));
+        bool redrawn = false;
+        connect(&controller, &CGdsAcqController::redrawRequested, [&] { redrawn = true; });
+        controller.Close();
+        QVERIFY(!controller.Link() && redrawn);
     }
 
     void theIdentificationTakesOnlyAFreshReply() {
