@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -11,7 +10,7 @@
 #include "common/ui/dialogparts.h"
 #include "doc/zbdoc.h"
 #include "instruments/gwinstek/gdscontroller.h"
-#include "instruments/gwinstek/ui/gdsmonitor.h"
+#include "instruments/gwinstek/ui/gdsdialogparts.h"
 
 namespace {
 
@@ -35,18 +34,8 @@ CGdsAcqDlg::CGdsAcqDlg(CZbDoc* doc, QWidget* parent) : QDialog(parent), m_pDoc(d
 
     m_pAcquire = new QPushButton(QStringLiteral("&Acquérir"), this);
     m_pClose = new QPushButton(QStringLiteral("&Fermer"), this);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_pAcquire);
-    buttons->addWidget(m_pClose);
-    buttons->addStretch();
     m_pMessage = NewMessageField(this, 300, 90);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(group);
-    top->addLayout(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(m_pMessage, 1);
+    LayOutGdsDialog(this, group, {m_pAcquire, m_pClose}, m_pMessage);
 
     m_pController = std::make_unique<CGdsAcqController>(doc);
     ShowCaptureMonitor(m_pController->Link(), this);

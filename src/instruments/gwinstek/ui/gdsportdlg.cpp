@@ -2,19 +2,18 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 #include "common/ui/dialogparts.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "instruments/gwinstek/gdslink.h"
-#include "instruments/gwinstek/ui/gdsmonitor.h"
+#include "instruments/gwinstek/ui/gdsdialogparts.h"
 
 CGdsPortDlg::CGdsPortDlg(CZbDoc* doc, QWidget* parent)
     : QDialog(parent), m_pDoc(doc), m_identify(doc, doc->m_nScopePort) {
@@ -22,11 +21,14 @@ CGdsPortDlg::CGdsPortDlg(CZbDoc* doc, QWidget* parent)
 
     auto* group = new QGroupBox(QStringLiteral("N° du port"), this);
     m_pPorts = new QButtonGroup(this);
-    auto* groupLayout = new QVBoxLayout(group);
+    auto* groupLayout = new QGridLayout(group);
     for (int i = 0; i < CPortNames::kPortCount; ++i) {
         auto* radio = new QRadioButton(QStringLiteral("COM&%1").arg(i + 1), group);
         m_pPorts->addButton(radio, i);
-        groupLayout->addWidget(radio);
+        groupLayout->addWidget(radio, i, 0);
+        m_pDeviceOf[i] = new QLabel(group); // the device the name stands for
+        m_pDeviceOf[i]->setObjectName(QStringLiteral("device%1").arg(i + 1));
+        groupLayout->addWidget(m_pDeviceOf[i], i, 1);
     }
     // Which device each name stands for: the serial ports found, or any path
     // typed in (pseudo-terminals are not listed).
@@ -36,27 +38,15 @@ CGdsPortDlg::CGdsPortDlg(CZbDoc* doc, QWidget* parent)
     m_pDevice->setInsertPolicy(QComboBox::NoInsert);
     m_pDevice->addItems(CPortNames::AvailableDevices());
     m_pDevice->setMinimumContentsLength(16);
-    groupLayout->addWidget(NewBuddyLabel(QStringLiteral("&Périphérique :"), m_pDevice, group));
-    groupLayout->addWidget(m_pDevice);
+    groupLayout->addWidget(NewBuddyLabel(QStringLiteral("&Périphérique :"), m_pDevice, group), 2, 0,
+                           1, 2);
+    groupLayout->addWidget(m_pDevice, 3, 0, 1, 2);
 
     m_pTest = new QPushButton(QStringLiteral("&Tester"), this);
     m_pOk = new QPushButton(QStringLiteral("&OK"), this);
     auto* quit = new QPushButton(QStringLiteral("&Quitter"), this);
-    auto* buttons = new QVBoxLayout;
-    // Return in the device field takes the device, it presses no button.
-    for (QPushButton* button : {m_pTest, m_pOk, quit}) {
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-    }
-    buttons->addStretch();
     m_pMessage = NewMessageField(this, 300, 80);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(group);
-    top->addLayout(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(m_pMessage, 1);
+    LayOutGdsDialog(this, group, {m_pTest, m_pOk, quit}, m_pMessage);
 
     for (int i = 0; i < CPortNames::kPortCount; ++i)
         m_strDevice[i] =
@@ -148,6 +138,8 @@ void CGdsPortDlg::reject() {
 }
 
 void CGdsPortDlg::ShowControls() {
+    for (int i = 0; i < CPortNames::kPortCount; ++i)
+        m_pDeviceOf[i]->setText(m_strDevice[i]);
     m_pMessage->setText(m_strMessage);
     m_pTest->setEnabled(m_identify.m_bTestEnabled);
     m_pOk->setEnabled(m_identify.m_bOkEnabled);

@@ -50,6 +50,7 @@ class CGdsPortDlg : public QDialog {
     QString m_strDevice[CPortNames::kPortCount]; // the devices chosen here, kept at "&OK"
     QTimer m_timer;                              // timer 1
     QButtonGroup* m_pPorts;
+    QLabel* m_pDeviceOf[CPortNames::kPortCount];
     QComboBox* m_pDevice;
     QPushButton* m_pTest;
     QPushButton* m_pOk;

@@ -138,6 +138,10 @@ class TestGdsDialogs : public QObject {
             TypeInto(device->lineEdit(), simulator->devicePath);
             QTest::keyClick(device->lineEdit(), Qt::Key_Return);
             QVERIFY(FindButton(&dialog, QStringLiteral("&Tester"))->isEnabled());
+            QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("device1"))->text(),
+                     simulator->devicePath);
+            QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("device2"))->text(),
+                     QStringLiteral("/dev/ttyLineatixNone1"));
             QCOMPARE(CaptureWindows().size(), 1); // the old link's window went with it
             status = CaptureWindows()[0]->findChild<QLabel*>(QStringLiteral("status"));
             QVERIFY(status->text().startsWith(QStringLiteral("Connecté à COM1:9600,8,'N',1")));
