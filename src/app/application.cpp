@@ -4,11 +4,14 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
+#include <cstdio>
 
 #include "app/mainframe.h"
-#include "app/toolbaricons.h"
+#include "app/programicon.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "instruments/pcmes3/simulatedcard.h"
+#include "view/commandrules.h"
 
 bool InstallQtFrench(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
@@ -20,6 +23,20 @@ bool InstallQtFrench(QCoreApplication& application) {
     return QCoreApplication::installTranslator(translator);
 }
 
+bool TakeSimulatedCard(QStringList* arguments, CZbApp* app, QString* error) {
+    const int at = arguments->indexOf(QStringLiteral("--simulated-card"));
+    if (at < 0) return true;
+    const QString code = arguments->value(at + 1);
+    if (!CSimulatedCard::IsCardCode(code)) {
+        *error = QStringLiteral("--simulated-card : le code doit avoir 13 chiffres.");
+        return false;
+    }
+    app->m_strSimulatedCard = code;
+    app->m_bCardAvailable = true;
+    arguments->remove(at, 2);
+    return true;
+}
+
 int RunApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     InstallQtFrench(application);
@@ -27,8 +44,17 @@ int RunApplication(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Lineatix"));
     QApplication::setApplicationName(QStringLiteral("Lineatix"));
     QApplication::setWindowIcon(ProgramIcon());
+    // Wayland desktops take the window's icon and name from its menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("lineatix"));
 
     CZbApp app;
+    QStringList arguments = QApplication::arguments().mid(1);
+    app.m_bCardAvailable = PortIoPossible();
+    QString error;
+    if (!TakeSimulatedCard(&arguments, &app, &error)) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
     app.m_ports.LoadProfile(); // the devices chosen for COM1 and COM2 in the port dialogs
     CZbDoc doc(&app);
     CMainFrame frame(doc, app);
@@ -40,7 +66,6 @@ int RunApplication(int argc, char** argv) {
     // A file named on the command line is opened; if it cannot be, the
     // program ends after saying why. The extension is compared in lower case
     // but the file is opened by its own name (file names are case-sensitive here).
-    const QStringList arguments = QApplication::arguments().mid(1);
     if (!arguments.isEmpty()) {
         const QString path = arguments.last();
         if (path.toLower().endsWith(QStringLiteral(".cod"))) doc.m_strFileName = path.toLower();

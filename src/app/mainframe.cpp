@@ -48,7 +48,7 @@ const CMainFrame::FrameCommand CMainFrame::kFrameCommands[] = {
     {kCmdPrint, &CMainFrame::OnPrint},           {kCmdPrintPreview, &CMainFrame::OnPrintPreview},
     {kCmdPrintSetup, &CMainFrame::OnPrintSetup}, {kCmdExit, &CMainFrame::OnExit},
     {kCmdToolbar, &CMainFrame::OnToggleToolbar}, {kCmdStatusBar, &CMainFrame::OnToggleStatusBar},
-    {kCmdAbout, &CMainFrame::OnAbout},
+    {kCmdAbout, &CMainFrame::OnAbout},           {kCmdPrintDirect, &CMainFrame::OnPrintDirect},
 };
 
 const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
@@ -101,6 +101,11 @@ void CMainFrame::CreateActions() {
     connect(newDocument, &QAction::triggered, this, [this] { Dispatch(kCmdFileNew); });
     addAction(newDocument);
     m_actions.insert(kCmdFileNew, newDocument);
+
+    // Direct printing has no menu item either: it prints on the current printer.
+    auto* printDirect = new QAction(this);
+    connect(printDirect, &QAction::triggered, this, [this] { Dispatch(kCmdPrintDirect); });
+    m_actions.insert(kCmdPrintDirect, printDirect);
 }
 
 void CMainFrame::CreateMenus() {
@@ -350,6 +355,10 @@ void CMainFrame::OnPrint() {
     dialog.setWindowTitle(QStringLiteral("Imprimer"));
     dialog.setMinMax(1, 1);
     if (dialog.exec() != QDialog::Accepted) return;
+    OnPrintDirect();
+}
+
+void CMainFrame::OnPrintDirect() {
     // The printed code sheet or graph takes the reference point away itself.
     if (!PrintDocument(Printer(), m_doc, m_app))
         ShowError(QStringLiteral("Impossible de lancer l'impression."));

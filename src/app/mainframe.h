@@ -80,6 +80,8 @@ class CMainFrame : public QMainWindow {
     void OnFileSave();
     void OnFileSaveAs();
     void OnPrint();
+    // As "&Imprimer ...", on the current printer without asking for one.
+    void OnPrintDirect();
     void OnPrintPreview();
     void OnPrintSetup();
     void OnExit();

@@ -22,7 +22,8 @@ const SimCommand kSimulators[] = {
      "lineatix-sim gds [--code CODE] [--code2 CODE] [--channel-off 1|2] [--pieces N] "
      "[--pause MS] [--link PATH]",
      RunGdsSimulator},
-    {"leuze", "lineatix-sim leuze [--code CODE]... [--link PATH]", RunLeuzeSimulator},
+    {"leuze", "lineatix-sim leuze [--code CODE]... [--interval MS] [--seed N] [--link PATH]",
+     RunLeuzeSimulator},
 };
 
 void PrintUsage() {

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "common/novalue.h"
+#include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
 bool ShowsGraph(const CZbDoc& doc) {
@@ -20,7 +21,7 @@ bool CommandEnabled(CommandRule rule, const CZbDoc& doc) {
     case CommandRule::Graph:
         return GraphRule(doc);
     case CommandRule::PortIo:
-        return PortIoPossible();
+        return doc.m_pApp && doc.m_pApp->m_bCardAvailable;
     }
     return false;
 }

@@ -52,6 +52,19 @@ class CZbView : public QWidget, public CViewCursor {
     void OnAnalyse();
     void OnGdsPort();
     void OnGdsAcquire();
+    void OnRegressions();
+    void OnZoom();
+    void OnLegend();
+    void OnContextLegend();
+    void ExportSpreadsheet();
+    void ReadImage();
+    // The image row of the reference pixel, else of the mouse, into CH1.
+    void OnImageRow();
+    void WriteRowAsScan(int row);
+    void OnPcMes3();
+    void OnLeuzeConnect();
+    void OnLeuzeLaser();
+    void OnLeuzeRead();
 
   signals:
     // The document or the mouse state changed: panes and menus follow.

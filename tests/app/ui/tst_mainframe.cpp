@@ -280,7 +280,7 @@ void TestMainFrame::commandTableTexts() {
                        "Visualiser...,|,Acquérir code Leuze...,|,Retourner/Inverser code...,"
                        "Extraire code...,Analyser code...,|,Générer code...,Paramétrer code...,"
                        "|,Zoom...,Régressions...,|,A propos de ..."));
-    // No I/O-port access for an ordinary user, and no dialog yet anyway.
+    // No port access worked out at start and no simulated card: grey.
     QVERIFY(!m_frame->Action(kCmdPcMes3)->isEnabled());
 }
 
