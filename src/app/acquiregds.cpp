@@ -1,10 +1,107 @@
-// Placeholder until this acquisition runs without a window.
+// lineatix --acquire gds --port COM1|COM2|PATH [--channels CH1,CH2]
+// [--save OUT.cod] [IN.cod]: "Acquisition spectre GDS-820C" without a window,
+// through the dialog's own steps and timers.
+
+#include <QCoreApplication>
+#include <cstdio>
 
 #include "app/batch.h"
 #include "app/batchcommands.h"
+#include "common/options.h"
+#include "doc/zbapp.h"
+#include "doc/zbdoc.h"
+#include "instruments/gwinstek/gdscontroller.h"
+
+namespace {
+
+using State = CGdsAcquisition::State;
+
+void PrintText(const QString& text) {
+    std::printf("%s\n", text.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+// "CH1,CH2" as check-box bits; 0 for a name that is no channel.
+std::int16_t ChannelBits(const QString& list) {
+    std::int16_t bits = 0;
+    for (const QString& name : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString channel = name.trimmed().toUpper();
+        if (channel == QLatin1String("CH1"))
+            bits |= 1;
+        else if (channel == QLatin1String("CH2"))
+            bits |= 2;
+        else
+            return 0;
+    }
+    return bits;
+}
+
+} // namespace
 
 int AcquireGdsCommand(const QStringList& arguments) {
-    (void)arguments;
-    PrintBatchError(QStringLiteral("Acquisition pas encore disponible."));
-    return 1;
+    OptionSpec spec;
+    spec.valueOptions = {QStringLiteral("--port"), QStringLiteral("--channels"),
+                         QStringLiteral("--save")};
+    spec.maxPositional = 1;
+    ParsedOptions options;
+    if (!ParseOptions(arguments, 2, spec, &options) || !options.Has(QStringLiteral("--port")))
+        return -1;
+    const std::int16_t wanted = ChannelBits(options.Value(QStringLiteral("--channels"), "CH1"));
+    if (wanted == 0) return -1;
+
+    // COM1 and COM2 stand for the devices the user chose in the port dialogs:
+    // the window's profile.
+    QCoreApplication::setOrganizationName(QStringLiteral("Lineatix"));
+    QCoreApplication::setApplicationName(QStringLiteral("Lineatix"));
+    CZbApp app;
+    app.m_ports.LoadProfile();
+    CZbDoc doc(&app);
+    if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
+    const QString port = options.Value(QStringLiteral("--port"));
+    int index = CPortNames::IndexOf(port);
+    if (index < 0) { // a device path stands for COM1 for this run
+        index = 0;
+        app.m_ports.OverrideDevicePath(index, port);
+    }
+    doc.m_nScopePort = static_cast<std::int16_t>(index);
+
+    CGdsAcqController controller(&doc);
+    QString shown;
+    QObject::connect(&controller, &CGdsAcqController::changed, [&] {
+        const QString& message = controller.Acquisition().m_strMessage;
+        if (message != shown) PrintText(shown = message);
+    });
+    QObject::connect(&controller, &CGdsAcqController::messageBox,
+                     [](const QString& text) { PrintBatchError(text); });
+    auto fail = [&](const QString& text) {
+        PrintBatchError(text);
+        return 1;
+    };
+    controller.Open();
+    if (!controller.Link()->IsOpen()) PrintBatchError(controller.Link()->Monitor().m_strStatus);
+    controller.RunWhile({State::ReadingSettings});
+    CGdsAcquisition& acquisition = controller.Acquisition();
+    if (acquisition.CurrentState() != State::Ready) return fail(acquisition.m_strMessage);
+
+    // The boxes as a user sets them: the unwanted ones first.
+    for (std::int16_t bit : {std::int16_t(1), std::int16_t(2), std::int16_t(4), std::int16_t(8)})
+        if (!(wanted & bit) && acquisition.Checked(bit)) controller.SetSource(bit, false);
+    for (std::int16_t bit : {std::int16_t(1), std::int16_t(2)}) {
+        if (!(wanted & bit) || acquisition.Checked(bit)) continue;
+        if (!acquisition.Enabled(bit))
+            return fail(QStringLiteral("La voie %1 est éteinte sur l'oscilloscope.").arg(bit));
+        controller.SetSource(bit, true);
+    }
+    controller.Acquire();
+    controller.RunWhile({State::NextSource, State::Waveform});
+    if (acquisition.CurrentState() != State::Ready) return fail(acquisition.m_strMessage);
+    if (acquisition.m_nFailed) return 1; // each failure was reported as it came
+    controller.Close();
+
+    const QString output = options.Value(QStringLiteral("--save"));
+    if (!output.isEmpty()) {
+        QString error;
+        if (!doc.Save(output, &error)) return fail(error);
+    }
+    return 0;
 }

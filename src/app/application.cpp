@@ -55,6 +55,7 @@ int RunApplication(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
         return 1;
     }
+    app.m_ports.LoadProfile(); // the devices chosen for COM1 and COM2 in the port dialogs
     CZbDoc doc(&app);
     CMainFrame frame(doc, app);
     // Without a window manager "maximised" means nothing: take the screen too.

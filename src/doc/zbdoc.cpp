@@ -1,6 +1,8 @@
 #include "doc/zbdoc.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <algorithm>
 
 #include "common/novalue.h"
@@ -103,6 +105,12 @@ void CZbDoc::SetZoom(float xa, float ya, float xb, float yb) {
     m_fZoomX2 = std::max(xa, xb);
     m_fZoomY1 = std::min(ya, yb);
     m_fZoomY2 = std::max(ya, yb);
+}
+
+QString CZbDoc::DefaultCapturePath() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    return QDir(folder).filePath(QStringLiteral("zb.$$$"));
 }
 
 QString CZbDoc::ReadCaptureText() {

@@ -31,6 +31,10 @@ class CZbDoc {
     void GetChannelColumns(std::int16_t channel, std::int16_t* xCol, std::int16_t* yCol) const;
     void ResetZoom();
     void SetZoom(float xa, float ya, float xb, float yb);
+    // Where the capture file lives: the user's cache folder (created when the
+    // first reply is captured), so that a program started from a folder the
+    // user may not write to still captures. The name stays "zb.$$$".
+    static QString DefaultCapturePath();
     // The first 999 bytes of the capture file, up to the first zero byte.
     QString ReadCaptureText();
 
@@ -83,7 +87,7 @@ class CZbDoc {
     float m_fSpace[kRenderings];
     std::int16_t m_nImageWidth = 0, m_nImageHeight = 0, m_nImageBits = 0;
     std::unique_ptr<CImage> m_pImage;
-    QString m_strCapturePath = QStringLiteral("zb.$$$"); // capture file, current directory
+    QString m_strCapturePath = DefaultCapturePath(); // "zb.$$$", the last captured reply
     std::int32_t m_nCaptureCount = 0;
     std::int32_t m_bCaptureOpen = 0;
 

@@ -18,7 +18,10 @@ struct SimCommand {
 const SimCommand kSimulators[] = {
     {"tds", "lineatix-sim tds [--code CODE] [--code2 CODE] [--type 3xx|xxx] [--link PATH]",
      RunTdsSimulator},
-    {"gds", "lineatix-sim gds [--code CODE] [--channel-off 1|2] [--link PATH]", RunGdsSimulator},
+    {"gds",
+     "lineatix-sim gds [--code CODE] [--code2 CODE] [--channel-off 1|2] [--pieces N] "
+     "[--pause MS] [--link PATH]",
+     RunGdsSimulator},
     {"leuze", "lineatix-sim leuze [--code CODE]... [--interval MS] [--seed N] [--link PATH]",
      RunLeuzeSimulator},
 };

@@ -18,6 +18,8 @@
 #include "graph/ui/legenddlg.h"
 #include "graph/ui/regressiondlg.h"
 #include "graph/ui/zoomdlg.h"
+#include "instruments/gwinstek/ui/gdsacqdlg.h"
+#include "instruments/gwinstek/ui/gdsportdlg.h"
 #include "instruments/leuze/ui/leuzedlgs.h"
 #include "instruments/pcmes3/ui/pcmes3dlg.h"
 #include "output/imagerow.h"
@@ -46,6 +48,8 @@ const ViewCommand kViewCommands[] = {
     {kCmdRotate, &CZbView::OnRotate},
     {kCmdExtract, &CZbView::OnExtract},
     {kCmdAnalyse, &CZbView::OnAnalyse},
+    {kCmdGdsPort, &CZbView::OnGdsPort},
+    {kCmdGdsAcquire, &CZbView::OnGdsAcquire},
     {kCmdRegressions, &CZbView::OnRegressions},
     {kCmdZoom, &CZbView::OnZoom},
     {kCmdLegend, &CZbView::OnLegend},
@@ -320,6 +324,16 @@ void CZbView::OnRotate() {
 
 void CZbView::OnAnalyse() {
     CAnalyseDlg dialog(&m_doc, &m_app, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnGdsPort() {
+    CGdsPortDlg dialog(&m_doc, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnGdsAcquire() {
+    CGdsAcqDlg dialog(&m_doc, this);
     RunModal(dialog);
 }
 

@@ -50,6 +50,8 @@ class CZbView : public QWidget, public CViewCursor {
     void OnRotate();
     void OnExtract();
     void OnAnalyse();
+    void OnGdsPort();
+    void OnGdsAcquire();
     void OnRegressions();
     void OnZoom();
     void OnLegend();

@@ -1,0 +1,113 @@
+// lineatix --acquire gds against the simulated GDS-820C on a real
+// pseudo-terminal, then --decode of the saved document; and the failures a
+// script must see: no device, an instrument that never answers, a channel off.
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ptysupport.h"
+#include "testsupport.h"
+
+namespace {
+
+QStringList Lines(const QByteArray& out) {
+    return QString::fromLocal8Bit(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestGdsBatch : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+  private slots:
+    void initTestCase() {
+        // The capture file and the profile of the programs run here stay in the test's folder.
+        qputenv("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral("cache")).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    }
+
+    void theSimulatedScanIsAcquiredThenDecoded() {
+        auto simulator = StartSimulator(
+            QStringLiteral("gds"), {QStringLiteral("--code"), QStringLiteral("4006381333931")});
+        QVERIFY(!simulator->devicePath.isEmpty());
+        const QString saved = m_dir.filePath(QStringLiteral("scan.cod"));
+        const ProcessResult acquired = RunLineatix(
+            {QStringLiteral("--acquire"), QStringLiteral("gds"), QStringLiteral("--port"),
+             simulator->devicePath, QStringLiteral("--channels"), QStringLiteral("CH1,CH2"),
+             QStringLiteral("--save"), saved});
+        QVERIFY2(acquired.exitCode == 0, acquired.err.constData());
+        QCOMPARE(
+            Lines(acquired.out),
+            (QStringList{
+                QStringLiteral("Sélectionner les voies d'acquisition, puis cliquer sur Acquérir."),
+                QStringLiteral("Base de temps (s): 5.0e-004"),
+                QStringLiteral("Calibre voie 1 (V): 1.0e+000"),
+                QStringLiteral("Calibre voie 2 (V): 1.0e+000"),
+                QStringLiteral("Fin d'acquisition."),
+                QStringLiteral("4001 valeurs écrites dans le tableau."),
+                QStringLiteral("(8015)")}));
+        QVERIFY(
+            QFileInfo::exists(m_dir.filePath(QStringLiteral("cache/Lineatix/Lineatix/zb.$$$"))));
+
+        const ProcessResult decoded = RunLineatix({QStringLiteral("--decode"), saved});
+        QVERIFY2(decoded.exitCode == 0, decoded.out.constData());
+        QVERIFY(decoded.out.contains("Code barre extrait: 4006381333931"));
+    }
+
+    void aBlockSentInPiecesWithPausesUnderASecond() {
+        auto simulator = StartSimulator(QStringLiteral("gds"),
+                                        {QStringLiteral("--pieces"), QStringLiteral("6"),
+                                         QStringLiteral("--pause"), QStringLiteral("700")});
+        QVERIFY(!simulator->devicePath.isEmpty());
+        const QString saved = m_dir.filePath(QStringLiteral("pieces.cod"));
+        const ProcessResult acquired = RunLineatix(
+            {QStringLiteral("--acquire"), QStringLiteral("gds"), QStringLiteral("--port"),
+             simulator->devicePath, QStringLiteral("--save"), saved});
+        QVERIFY2(acquired.exitCode == 0, acquired.err.constData());
+        QVERIFY(acquired.out.contains("4001 valeurs écrites dans le tableau.\n(8015)"));
+        const ProcessResult decoded = RunLineatix({QStringLiteral("--decode"), saved});
+        QVERIFY(decoded.out.contains("Code barre extrait: 5410673004208"));
+    }
+
+    void aChannelSwitchedOffCannotBeAcquired() {
+        auto simulator = StartSimulator(QStringLiteral("gds"),
+                                        {QStringLiteral("--channel-off"), QStringLiteral("2")});
+        const ProcessResult result = RunLineatix(
+            {QStringLiteral("--acquire"), QStringLiteral("gds"), QStringLiteral("--port"),
+             simulator->devicePath, QStringLiteral("--channels"), QStringLiteral("CH2")});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(result.err.contains("La voie 2 est éteinte sur l'oscilloscope."));
+    }
+
+    void portAndCommunicationErrors() {
+        const ProcessResult missing =
+            RunLineatix({QStringLiteral("--acquire"), QStringLiteral("gds"),
+                         QStringLiteral("--port"), QStringLiteral("/dev/ttyLineatixNone")});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(missing.out.contains("Erreur d'écriture sur le port série n°1 !"));
+        QVERIFY(missing.err.contains("Le périphérique /dev/ttyLineatixNone n'existe pas."));
+
+        CTestPty silent; // an instrument that never answers
+        const ProcessResult mute = RunLineatix({QStringLiteral("--acquire"), QStringLiteral("gds"),
+                                                QStringLiteral("--port"), silent.SlavePath()});
+        QCOMPARE(mute.exitCode, 1);
+        QVERIFY2(mute.err.contains("Erreur de communication avec oscilloscope GW Instek !"),
+                 mute.err.constData());
+        QVERIFY(silent.ReadAvailable().startsWith(":TIMebase:SCALe?\n"));
+
+        for (const QStringList& wrong :
+             {QStringList{QStringLiteral("--acquire"), QStringLiteral("gds")},
+              QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
+                          QStringLiteral("--port"), QStringLiteral("COM1"),
+                          QStringLiteral("--channels"), QStringLiteral("REF1")}}) {
+            const ProcessResult usage = RunLineatix(wrong);
+            QCOMPARE(usage.exitCode, 1);
+            QVERIFY(usage.err.contains("Usage: lineatix --acquire gds"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGdsBatch)
+#include "tst_gdsbatch.moc"
