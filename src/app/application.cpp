@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
+#include <cstdio>
 
 #include "app/mainframe.h"
 #include "app/toolbaricons.h"
@@ -20,15 +21,26 @@ bool InstallQtFrench(QCoreApplication& application) {
     return QCoreApplication::installTranslator(translator);
 }
 
+void SetProfileNames() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Lineatix"));
+    QCoreApplication::setApplicationName(QStringLiteral("Lineatix"));
+}
+
 int RunApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     InstallQtFrench(application);
-    // The recent-file list lives in the user's settings under these names.
-    QApplication::setOrganizationName(QStringLiteral("Lineatix"));
-    QApplication::setApplicationName(QStringLiteral("Lineatix"));
+    SetProfileNames();
     QApplication::setWindowIcon(ProgramIcon());
 
+    // --com1 PATH and --com2 PATH choose the devices for this run only.
+    QStringList arguments = QApplication::arguments().mid(1);
     CZbApp app;
+    QString error;
+    if (!app.m_ports.TakeCommandLine(&arguments, &error)) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    app.m_ports.LoadProfile();
     CZbDoc doc(&app);
     CMainFrame frame(doc, app);
     // Without a window manager "maximised" means nothing: take the screen too.
@@ -39,7 +51,6 @@ int RunApplication(int argc, char** argv) {
     // A file named on the command line is opened; if it cannot be, the
     // program ends after saying why. The extension is compared in lower case
     // but the file is opened by its own name (file names are case-sensitive here).
-    const QStringList arguments = QApplication::arguments().mid(1);
     if (!arguments.isEmpty()) {
         const QString path = arguments.last();
         if (path.toLower().endsWith(QStringLiteral(".cod"))) doc.m_strFileName = path.toLower();

@@ -10,6 +10,7 @@ CTekAcqController::CTekAcqController(CZbDoc* doc, QObject* parent)
 CTekAcqController::CTekAcqController(CZbDoc* doc, std::unique_ptr<CTekLink> link, QObject* parent)
     : QObject(parent), m_acquisition(doc, link.get()), m_pLink(std::move(link)) {
     m_timer.setInterval(CTekAcquisition::kTickMs);
+    m_timer.setTimerType(Qt::PreciseTimer); // the idle windows are counted in these ticks
     connect(&m_timer, &QTimer::timeout, this, &CTekAcqController::OnTick);
     m_acquisition.m_onShow = [this] { emit fieldsChanged(); };
     m_acquisition.m_onMessageBox = [this](const QString& text) { emit messageBox(text); };
