@@ -92,6 +92,9 @@ int AcquireTdsCommand(const QStringList& arguments) {
     RunSteps(controller);
     if (Failed(acquisition)) {
         PrintBatchError(acquisition.m_strMessage);
+        // The monitor's reason: no such device, in use, permission refused.
+        if (acquisition.CurrentState() == State::WriteFailed)
+            PrintBatchError(controller.Link()->Monitor().m_strStatus);
         return 1;
     }
     for (int i = 0; i < kTekSourceCount; ++i)

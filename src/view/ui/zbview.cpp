@@ -15,6 +15,8 @@
 #include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "instruments/tektronix/ui/tekacqdlg.h"
+#include "instruments/tektronix/ui/tekportdlg.h"
 #include "view/commandids.h"
 #include "view/commandrules.h"
 #include "view/ui/displaydlg.h"
@@ -39,6 +41,8 @@ const ViewCommand kViewCommands[] = {
     {kCmdRotate, &CZbView::OnRotate},
     {kCmdExtract, &CZbView::OnExtract},
     {kCmdAnalyse, &CZbView::OnAnalyse},
+    {kCmdTekPort, &CZbView::OnTekPort},
+    {kCmdTekAcquire, &CZbView::OnTekAcquire},
 };
 
 // The extraction dialog takes the rectangle as its zone.
@@ -293,6 +297,17 @@ void CZbView::OnRotate() {
 
 void CZbView::OnAnalyse() {
     CAnalyseDlg dialog(&m_doc, &m_app, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnTekPort() {
+    CTekPortDlg dialog(&m_doc, this);
+    dialog.exec();
+    RedrawViews();
+}
+
+void CZbView::OnTekAcquire() {
+    CTekAcqDlg dialog(&m_doc, this);
     RunModal(dialog);
 }
 

@@ -50,6 +50,8 @@ class CZbView : public QWidget, public CViewCursor {
     void OnRotate();
     void OnExtract();
     void OnAnalyse();
+    void OnTekPort();
+    void OnTekAcquire();
 
   signals:
     // The document or the mouse state changed: panes and menus follow.
