@@ -129,6 +129,14 @@ class TestAcquireTds : public QObject {
         QVERIFY(Text(run.err).startsWith(QStringLiteral("Usage: lineatix --acquire tds")));
     }
 
+    // The window's --com1 and --com2 take a device path each.
+    void aComOptionNeedsItsPath() {
+        const ProcessResult run = RunLineatix({"--com2"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(Text(run.err).trimmed(),
+                 QStringLiteral("--com2 attend le chemin d'un périphérique."));
+    }
+
   private:
     QTemporaryDir m_config;
 };

@@ -25,7 +25,7 @@ class CTekAcqDlg : public QDialog {
   signals:
     void redrawRequested();
 
-  protected:
+  public slots:
     void reject() override;
 
   private:

@@ -24,7 +24,7 @@ class CTekPortDlg : public QDialog {
 
     CTekPortSession m_session;
 
-  protected:
+  public slots:
     void reject() override; // Esc and the title bar's close act as "&Quitter"
 
   private:

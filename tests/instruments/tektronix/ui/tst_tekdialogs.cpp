@@ -17,6 +17,8 @@
 #include "instruments/tektronix/ui/tekacqdlg.h"
 #include "instruments/tektronix/ui/tekportdlg.h"
 #include "ptysupport.h"
+#include "view/commandids.h"
+#include "view/ui/zbview.h"
 
 namespace {
 
@@ -199,6 +201,29 @@ class TestTekDialogs : public QObject {
         QVERIFY(!dialog.isVisible());
         QCOMPARE(doc.m_nPoints, std::int16_t(4));
         QCOMPARE(doc.m_fT[3][1], 2.0f);
+    }
+
+    void theMenuCommandsOpenTheDialogs() {
+        QVERIFY(CZbView::HasCommand(kCmdTekPort));
+        QVERIFY(CZbView::HasCommand(kCmdTekAcquire));
+        CZbApp app;
+        app.m_ports.OverrideDevicePath(0, kMissing);
+        CZbDoc doc(&app);
+        CZbView view(doc, app);
+        QString title;
+        WhenModalOpens<CTekPortDlg>([&](CTekPortDlg* dialog) {
+            title = dialog->windowTitle();
+            ClickButton(dialog, QStringLiteral("&Quitter"));
+        });
+        view.RunCommand(kCmdTekPort);
+        QCOMPARE(title, QStringLiteral("Définition port série Tektronix"));
+        WhenModalOpens<CTekAcqDlg>([&](CTekAcqDlg* dialog) {
+            title = dialog->windowTitle();
+            ClickButton(dialog, QStringLiteral("&Fermer"));
+        });
+        view.RunCommand(kCmdTekAcquire);
+        QCOMPARE(title, QStringLiteral("Acquisition spectre Tektronix"));
+        QCOMPARE(doc.m_astrLegend.value(0), QStringLiteral("ACQ. OSCILLOSCOPE TEKTRONIX"));
     }
 
     void anAbsentPortKeepsAcquisitionDisabled() {
