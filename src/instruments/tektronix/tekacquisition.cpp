@@ -46,10 +46,7 @@ void CTekAcquisition::Open() {
         m_bAcquireEnabled = false;
         m_pLink->Send("RS232:PRESET\n");
         m_pLink->Send("ID?\n");
-        m_nIdle = 0;
-        m_nLastLength = 0;
-        m_state = State::Identifying;
-        StartTimer(1);
+        StartPhase(State::Identifying, 1);
     } else {
         m_strMessage =
             Sprintf("Erreur d'écriture sur le port série n°%d !", m_pLink->PortIndex() + 1);
@@ -95,14 +92,15 @@ void CTekAcquisition::Acquire() {
     m_nColumn = 0;
     m_pLink->Send("DATa:STARt 1\n");
     m_pLink->Send("DATa:STOP 2500\n");
-    m_nIdle = 0;
-    m_nLastLength = 0;
-    m_state = State::NextSource;
-    StartTimer(0);
+    StartPhase(State::NextSource, 0);
 }
 
-void CTekAcquisition::StartTimer(int id) {
-    m_nTimer = id;
+void CTekAcquisition::StartPhase(State state, int timer) {
+    // Every wait starts with an empty idle count.
+    m_nIdle = 0;
+    m_nLastLength = 0;
+    m_state = state;
+    m_nTimer = timer;
 }
 
 bool CTekAcquisition::ReplyComplete(int limit) {
@@ -185,12 +183,9 @@ void CTekAcquisition::NextSource() {
     m_pLink->Send(source->source);
     m_strPrefix = m_nType != 0 ? QLatin1String(source->prefix) : QString();
     m_pLink->Send(PreambleQueries(m_strPrefix));
-    m_nIdle = 0;
-    m_nLastLength = 0;
     m_pLink->ClearBuffer(); // anything received before these queries is dropped
     m_nCutsAtRequest = m_pLink->Monitor().CutCount();
-    m_state = State::Preamble;
-    StartTimer(2);
+    StartPhase(State::Preamble, 2);
 }
 
 void CTekAcquisition::PreambleDone() {
@@ -208,13 +203,10 @@ void CTekAcquisition::PreambleDone() {
                            m_strSource, preamble.m_nNrPt, preamble.m_nPtOff, preamble.m_fXIncr,
                            preamble.m_fYMult, preamble.m_fYZero, preamble.m_fYOff);
     Show();
-    m_nIdle = 0;
-    m_nLastLength = 0;
     m_pLink->ClearBuffer();
     m_nCutsAtRequest = m_pLink->Monitor().CutCount();
     m_pLink->Send("CURVe?\n");
-    m_state = State::Curve;
-    StartTimer(3);
+    StartPhase(State::Curve, 3);
 }
 
 void CTekAcquisition::CurveDone() {
@@ -229,8 +221,7 @@ void CTekAcquisition::CurveDone() {
         MessageBox(QStringLiteral("Dépassement taille tableau m_fT"));
     if (m_state == State::Stopped) return; // the port went away while the box was open
     m_nColumn = std::int16_t(m_nColumn + 2);
-    m_state = State::NextSource;
-    StartTimer(0);
+    StartPhase(State::NextSource, 0);
 }
 
 void CTekAcquisition::Finish() {

@@ -87,7 +87,7 @@ class CTekAcquisition {
     std::int32_t* CheckMember(int sourceIndex);
     void ApplyCheckBoxRule();
     void EnableControls(bool enabled);
-    void StartTimer(int id);
+    void StartPhase(State state, int timer);
     // The buffer grew (the reply goes on) or stayed for more than `limit` ticks.
     bool ReplyComplete(int limit);
     bool ReplyWasCut() const;

@@ -12,6 +12,7 @@
 #include "faketransport.h"
 #include "instruments/tektronix/tekacquisition.h"
 #include "instruments/tektronix/teklink.h"
+#include "mutation.h"
 
 namespace {
 
@@ -438,33 +439,12 @@ class TestTekAcquisition : public QObject {
         const QByteArray good[] = {kId3xx, kPreamble, Curve(300)};
         for (int round = 0; round < 300; ++round) {
             Rig rig;
-            auto mutate = [&random](QByteArray bytes) {
-                const int edits = random.bounded(1, 6);
-                for (int e = 0; e < edits && !bytes.isEmpty(); ++e) {
-                    const int at = random.bounded(bytes.size());
-                    switch (random.bounded(4)) {
-                    case 0:
-                        bytes.truncate(at);
-                        break;
-                    case 1:
-                        bytes[at] = char(random.bounded(256));
-                        break;
-                    case 2:
-                        bytes.insert(at, bytes.mid(random.bounded(bytes.size()), 12));
-                        break;
-                    default:
-                        bytes.remove(at, random.bounded(1, 8));
-                        break;
-                    }
-                }
-                return bytes;
-            };
-            rig.Identify(mutate(good[0]));
+            rig.Identify(Mutate(random, good[0]));
             rig.Check({0, 2});
             rig.acquisition->m_nType = 1;
             rig.acquisition->Acquire();
             for (int source = 0; source < 2; ++source)
-                rig.AnswerSource(mutate(good[1]), mutate(good[2]));
+                rig.AnswerSource(Mutate(random, good[1]), Mutate(random, good[2]));
             rig.RunPhase();
             const State state = rig.acquisition->CurrentState();
             QVERIFY(state == State::Ready || state == State::Stopped);

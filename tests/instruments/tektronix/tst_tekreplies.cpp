@@ -10,6 +10,7 @@
 #include "doc/zbdoc.h"
 #include "instruments/serial/textlink.h"
 #include "instruments/tektronix/tekreplies.h"
+#include "mutation.h"
 
 namespace {
 
@@ -142,25 +143,7 @@ class TestTekReplies : public QObject {
         CZbApp app;
         CZbDoc doc(&app);
         for (int round = 0; round < 2000; ++round) {
-            QByteArray bytes = round % 2 ? goodCurve : goodPreamble;
-            const int edits = random.bounded(1, 8);
-            for (int e = 0; e < edits && !bytes.isEmpty(); ++e) {
-                const int at = random.bounded(bytes.size());
-                switch (random.bounded(4)) {
-                case 0:
-                    bytes.truncate(at);
-                    break;
-                case 1:
-                    bytes[at] = char(random.bounded(256));
-                    break;
-                case 2:
-                    bytes.insert(at, bytes.mid(random.bounded(bytes.size()), 20));
-                    break;
-                default:
-                    bytes.remove(at, random.bounded(1, 10));
-                    break;
-                }
-            }
+            const QByteArray bytes = Mutate(random, round % 2 ? goodCurve : goodPreamble, 8);
             QString buffer = QString::fromLatin1(bytes);
             QString lines[6];
             for (QString& line : lines)
