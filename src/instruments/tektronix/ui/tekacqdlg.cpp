@@ -25,6 +25,7 @@ CTekAcqDlg::CTekAcqDlg(CZbDoc* doc, QWidget* parent) : QDialog(parent), m_contro
         m_pType->addButton(m_pTypeRadio[id], id);
         typeLayout->addWidget(m_pTypeRadio[id]);
     }
+    typeLayout->addStretch();
 
     auto* sourceBox = new QGroupBox(QStringLiteral("Origine données"), this);
     auto* sourceLayout = new QVBoxLayout(sourceBox);
