@@ -135,6 +135,12 @@ class TestTekAcquisition : public QObject {
                                                       "WFMPre:CH1:NR_Pt?\nWFMPre:CH1:PT_Off?\n"
                                                       "WFMPre:CH1:XINcr?\nWFMPre:CH1:YMULt?\n"
                                                       "WFMPre:CH1:YZERo?\nWFMPre:CH1:YOFf?\n");
+        QTest::newRow("garbage after the line")
+            << kId3xx + QByteArray("\x01\xffnoise", 7) << 1
+            << QByteArray("SELect:CH1 ON\nDATA:SOURCE CH1\n"
+                          "WFMPre:CH1:NR_Pt?\nWFMPre:CH1:PT_Off?\n"
+                          "WFMPre:CH1:XINcr?\nWFMPre:CH1:YMULt?\n"
+                          "WFMPre:CH1:YZERo?\nWFMPre:CH1:YOFf?\n");
         QTest::newRow("another model") << kIdXxx << 0
                                        << QByteArray("SELect:CH1 ON\nDATA:SOURCE CH1\n"
                                                      "WFMPre:NR_Pt?\nWFMPre:PT_Off?\n"
