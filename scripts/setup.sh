@@ -6,11 +6,18 @@ set -euo pipefail
 packages=(
   # build; pkg-config and libxkbcommon-dev let Qt's CMake files find XKB quietly
   cmake g++ make pkg-config libxkbcommon-dev
-  qt6-base-dev qt6-serialport-dev
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev
   # program: TIFF images, the Arial metrics, Qt's own windows in French
   qt6-image-formats-plugins fonts-liberation qt6-translations-l10n
+  # program: Qt's window-system plugins, which the Debian package depends on
+  qt6-qpa-plugins
   # tests: bar-code reading and writing, PDF rasters and word boxes
   zbar-tools zint poppler-utils
+  # tests: TIFF and JPEG files (ppm2tiff, cjpeg), the spreadsheet reader script
+  libtiff-tools libjpeg-turbo-progs python3
+  # tests of the desktop files and of the Debian package; a private print
+  # server with its queues for the print verb
+  desktop-file-utils shared-mime-info dpkg-dev cups-daemon cups-client
 )
 
 missing=()

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/toolbaricons.h"
+#include "app/programicon.h"
 
 QStringList CAboutDlg::History() {
     return {

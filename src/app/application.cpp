@@ -7,9 +7,11 @@
 #include <cstdio>
 
 #include "app/mainframe.h"
-#include "app/toolbaricons.h"
+#include "app/programicon.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "instruments/pcmes3/simulatedcard.h"
+#include "view/commandrules.h"
 
 bool InstallQtFrench(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
@@ -26,17 +28,35 @@ void SetProfileNames() {
     QCoreApplication::setApplicationName(QStringLiteral("Lineatix"));
 }
 
+bool TakeSimulatedCard(QStringList* arguments, CZbApp* app, QString* error) {
+    const int at = arguments->indexOf(QStringLiteral("--simulated-card"));
+    if (at < 0) return true;
+    const QString code = arguments->value(at + 1);
+    if (!CSimulatedCard::IsCardCode(code)) {
+        *error = QStringLiteral("--simulated-card : le code doit avoir 13 chiffres.");
+        return false;
+    }
+    app->m_strSimulatedCard = code;
+    app->m_bCardAvailable = true;
+    arguments->remove(at, 2);
+    return true;
+}
+
 int RunApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     InstallQtFrench(application);
     SetProfileNames();
     QApplication::setWindowIcon(ProgramIcon());
+    // Wayland desktops take the window's icon and name from its menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("lineatix"));
 
     // --com1 PATH and --com2 PATH choose the devices for this run only.
     QStringList arguments = QApplication::arguments().mid(1);
     CZbApp app;
+    app.m_bCardAvailable = PortIoPossible();
     QString error;
-    if (!app.m_ports.TakeCommandLine(&arguments, &error)) {
+    if (!app.m_ports.TakeCommandLine(&arguments, &error) ||
+        !TakeSimulatedCard(&arguments, &app, &error)) {
         std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
         return 1;
     }

@@ -1,6 +1,8 @@
 #include "app/batch.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "app/batchcommands.h"
@@ -22,6 +24,48 @@ bool LoadBatchInput(CZbDoc& doc, const QString& path) {
     return false;
 }
 
+bool SaveBatchOutput(const CZbDoc& doc, const QString& path) {
+    if (path.isEmpty()) return true;
+    QString error;
+    if (doc.Save(path, &error)) return true;
+    PrintBatchError(error);
+    return false;
+}
+
+bool TakeZoomOption(QStringList* arguments, BatchZoom* zoom) {
+    const int at = int(arguments->indexOf(QStringLiteral("--zoom")));
+    if (at < 0) return true;
+    const QString value = arguments->value(at + 1);
+    arguments->remove(at, std::min<int>(2, int(arguments->size()) - at));
+    const QStringList parts = value.split(QLatin1Char(','));
+    float corners[4] = {};
+    bool ok = parts.size() == 4;
+    for (int k = 0; ok && k < 4; ++k) {
+        corners[k] = parts.at(k).trimmed().toFloat(&ok);
+        ok = ok && std::isfinite(corners[k]);
+    }
+    if (!ok) {
+        PrintBatchError(
+            QStringLiteral("Zoom invalide: %1 (attendu XMIN,YMIN,XMAX,YMAX)").arg(value));
+        return false;
+    }
+    zoom->given = true;
+    zoom->x1 = corners[0];
+    zoom->y1 = corners[1];
+    zoom->x2 = corners[2];
+    zoom->y2 = corners[3];
+    return true;
+}
+
+void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom) {
+    if (zoom.given) doc.SetZoom(zoom.x1, zoom.y1, zoom.x2, zoom.y2);
+}
+
+void PrintBatchText(const QString& text) {
+    std::printf("%s\n", text.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
 namespace {
 
 // lineatix --save OUT.cod [IN.cod]
@@ -40,11 +84,18 @@ int SaveCommand(const QStringList& arguments) {
 
 const BatchCommand kCommands[] = {
     {"--save", "lineatix --save OUT.cod [IN.cod]", SaveCommand},
-    {"--print-pdf", "lineatix --print-pdf OUT.pdf [IN.cod]", PrintPdfCommand},
-    {"--render-png", "lineatix --render-png OUT.png [--size WxH] [IN.cod]", RenderPngCommand},
+    {"--print-pdf", "lineatix --print-pdf OUT.pdf [--zoom XMIN,YMIN,XMAX,YMAX] [IN.cod]",
+     PrintPdfCommand},
+    {"--print", "lineatix --print FILE.cod [--printer NAME]", PrintCommand},
+    {"--render-png",
+     "lineatix --render-png OUT.png [--size WxH] [--zoom XMIN,YMIN,XMAX,YMAX] [IN.cod]",
+     RenderPngCommand},
     {"--decode", "lineatix --decode [--uref V] [--save OUT.cod] IN.cod", DecodeCommand},
+    {"--fit", "lineatix --fit CURVE FROM TO DEGREE [--slot N] [--save OUT.cod] IN.cod", FitCommand},
     {"--acquire", "lineatix --acquire tds|gds|leuze|pcmes3 --port COM1|COM2|PATH ...",
      AcquireCommand},
+    {"--export-txt", "lineatix --export-txt OUT.txt IN.cod", ExportTextCommand},
+    {"--image-row", "lineatix --image-row ROW IMAGE [--save OUT.cod]", ImageRowCommand},
 };
 
 } // namespace

@@ -20,6 +20,22 @@ const BatchCommand* FindBatchCommand(const QStringList& arguments);
 class CZbDoc;
 void PrintBatchError(const QString& message);
 bool LoadBatchInput(CZbDoc& doc, const QString& path);
+// The document saved to path when the path is not empty; false, with the
+// failure reported, when the save failed.
+bool SaveBatchOutput(const CZbDoc& doc, const QString& path);
+
+// "--zoom XMIN,YMIN,XMAX,YMAX" (data units), wherever it stands, taken out
+// of the arguments. False, with the message printed, when its value is not
+// four finite numbers.
+struct BatchZoom {
+    bool given = false;
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+bool TakeZoomOption(QStringList* arguments, BatchZoom* zoom);
+// After loading: the zoom window the option asked for.
+void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom);
+// A text of a window on standard output, at once (scripts follow it as it comes).
+void PrintBatchText(const QString& text);
 
 // Exit status: 0 success, 1 file or usage error (messages on standard error),
 // other values as each command documents.

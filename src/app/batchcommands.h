@@ -4,10 +4,14 @@
 
 // The batch commands, one file each; they return the exit status, or -1 for a
 // usage error.
-int PrintPdfCommand(const QStringList& arguments);  // printpdf.cpp
-int RenderPngCommand(const QStringList& arguments); // renderpng.cpp
-int DecodeCommand(const QStringList& arguments);    // batchdecode.cpp
-int AcquireCommand(const QStringList& arguments);   // batchacquire.cpp: --acquire KIND
+int PrintPdfCommand(const QStringList& arguments);   // printpdf.cpp
+int RenderPngCommand(const QStringList& arguments);  // renderpng.cpp
+int DecodeCommand(const QStringList& arguments);     // batchdecode.cpp
+int ExportTextCommand(const QStringList& arguments); // batchexport.cpp
+int ImageRowCommand(const QStringList& arguments);   // batchimagerow.cpp
+int FitCommand(const QStringList& arguments);        // batchfit.cpp
+int PrintCommand(const QStringList& arguments);      // printverb.cpp
+int AcquireCommand(const QStringList& arguments);    // batchacquire.cpp: --acquire KIND
 
 // The kinds of --acquire; they take the whole argument list.
 int AcquireTdsCommand(const QStringList& arguments);    // acquiretds.cpp

@@ -76,12 +76,6 @@ int DecodeCommand(const QStringList& arguments) {
     PrintStep(analysis.m_strMessage);
     analysis.Close(&app);
 
-    if (!options.output.isEmpty()) {
-        QString error;
-        if (!doc.Save(options.output, &error)) {
-            PrintBatchError(error);
-            return 1;
-        }
-    }
+    if (!SaveBatchOutput(doc, options.output)) return 1;
     return flags == 0 ? 0 : kDecoderErrors;
 }

@@ -48,7 +48,7 @@ const CMainFrame::FrameCommand CMainFrame::kFrameCommands[] = {
     {kCmdPrint, &CMainFrame::OnPrint},           {kCmdPrintPreview, &CMainFrame::OnPrintPreview},
     {kCmdPrintSetup, &CMainFrame::OnPrintSetup}, {kCmdExit, &CMainFrame::OnExit},
     {kCmdToolbar, &CMainFrame::OnToggleToolbar}, {kCmdStatusBar, &CMainFrame::OnToggleStatusBar},
-    {kCmdAbout, &CMainFrame::OnAbout},
+    {kCmdAbout, &CMainFrame::OnAbout},           {kCmdPrintDirect, &CMainFrame::OnPrintDirect},
 };
 
 const CMainFrame::FrameCommand* CMainFrame::FindFrameCommand(int id) {
@@ -101,6 +101,11 @@ void CMainFrame::CreateActions() {
     connect(newDocument, &QAction::triggered, this, [this] { Dispatch(kCmdFileNew); });
     addAction(newDocument);
     m_actions.insert(kCmdFileNew, newDocument);
+
+    // Direct printing has no menu item either: it prints on the current printer.
+    auto* printDirect = new QAction(this);
+    connect(printDirect, &QAction::triggered, this, [this] { Dispatch(kCmdPrintDirect); });
+    m_actions.insert(kCmdPrintDirect, printDirect);
 }
 
 void CMainFrame::CreateMenus() {
@@ -199,7 +204,8 @@ void CMainFrame::OnIdle() {
 }
 
 void CMainFrame::FollowDocumentName() {
-    if (m_doc.m_strFileName != m_strTitledName) SetTitle(m_doc.m_strFileName);
+    if (m_doc.m_strFileName != m_strTitledName) m_doc.m_strTitle = m_doc.m_strFileName;
+    SetTitle(m_doc.m_strTitle);
 }
 
 void CMainFrame::UpdateStatusPanes() {
@@ -219,9 +225,10 @@ void CMainFrame::Dispatch(int commandId) {
 }
 
 void CMainFrame::SetTitle(const QString& title) {
-    m_strTitle = title;
+    m_doc.m_strTitle = title;
     m_strTitledName = m_doc.m_strFileName;
-    setWindowTitle(title + QStringLiteral(" - ") + kWindowTitle);
+    const QString shown = title + QStringLiteral(" - ") + kWindowTitle;
+    if (windowTitle() != shown) setWindowTitle(shown);
 }
 
 void CMainFrame::ShowError(const QString& text) {
@@ -280,7 +287,7 @@ void CMainFrame::OnFileSaveAs() {
     // analysis decoded.
     QString proposed = m_strPath;
     if (proposed.isEmpty()) {
-        proposed = m_strTitle;
+        proposed = m_doc.m_strTitle;
         if (!proposed.endsWith(QStringLiteral(".cod"), Qt::CaseInsensitive))
             proposed += QStringLiteral(".cod");
     }
@@ -306,6 +313,15 @@ void CMainFrame::AddRecentFile(const QString& path) {
     RebuildRecentMenu();
 }
 
+void CMainFrame::OpenRecentFile(const QString& path) {
+    // A file that has gone since is reported once, then leaves the list.
+    if (OpenDocumentFile(path) || QFileInfo::exists(path)) return;
+    QStringList files = RecentFiles();
+    files.removeAll(path);
+    QSettings().setValue(kRecentKey, files);
+    RebuildRecentMenu();
+}
+
 void CMainFrame::RebuildRecentMenu() {
     if (!m_pRecentMenu) return;
     m_pRecentMenu->clear();
@@ -315,7 +331,7 @@ void CMainFrame::RebuildRecentMenu() {
         QAction* entry = m_pRecentMenu->addAction(
             QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
         entry->setStatusTip(QStringLiteral("Ouvre ce fichier"));
-        connect(entry, &QAction::triggered, this, [this, path] { OpenDocumentFile(path); });
+        connect(entry, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
     }
     m_pRecentMenu->setEnabled(!files.isEmpty());
 }
@@ -341,7 +357,7 @@ QPrinter& CMainFrame::Printer() {
         SetUpPrintPage(*m_pPrinter);
     }
     // The job, and the PDF file the print dialog proposes, carry the document's name.
-    m_pPrinter->setDocName(m_strTitle);
+    m_pPrinter->setDocName(m_doc.m_strTitle);
     return *m_pPrinter;
 }
 
@@ -350,6 +366,10 @@ void CMainFrame::OnPrint() {
     dialog.setWindowTitle(QStringLiteral("Imprimer"));
     dialog.setMinMax(1, 1);
     if (dialog.exec() != QDialog::Accepted) return;
+    OnPrintDirect();
+}
+
+void CMainFrame::OnPrintDirect() {
     // The printed code sheet or graph takes the reference point away itself.
     if (!PrintDocument(Printer(), m_doc, m_app))
         ShowError(QStringLiteral("Impossible de lancer l'impression."));

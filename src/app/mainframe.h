@@ -42,8 +42,8 @@ class CMainFrame : public QMainWindow {
     // Enabled and checked states of every command, and the two own panes.
     void UpdateCommandUi();
     void UpdateStatusPanes();
-    // The title follows a name the document gives itself (a decoded code, an
-    // image read), as on every idle update.
+    // The title follows the document's title (a decoded code) and a name it
+    // gives itself in m_strFileName (an image read), as on every idle update.
     void FollowDocumentName();
 
   protected:
@@ -66,11 +66,13 @@ class CMainFrame : public QMainWindow {
     void CreateStatusBar();
     void Dispatch(int commandId);
     bool CommandAvailable(int commandId) const;
+    // The document's title becomes this, and the window shows it.
     void SetTitle(const QString& title);
     // The document now belongs to this file: name, title, recent list.
     void TakeFileName(const QString& path);
     void OnIdle();
     void AddRecentFile(const QString& path);
+    void OpenRecentFile(const QString& path);
     void RebuildRecentMenu();
     void ShowError(const QString& text);
     QPrinter& Printer();
@@ -80,6 +82,8 @@ class CMainFrame : public QMainWindow {
     void OnFileSave();
     void OnFileSaveAs();
     void OnPrint();
+    // As "&Imprimer ...", on the current printer without asking for one.
+    void OnPrintDirect();
     void OnPrintPreview();
     void OnPrintSetup();
     void OnExit();
@@ -91,7 +95,6 @@ class CMainFrame : public QMainWindow {
     CZbApp& m_app;
     CZbView* m_pView;
     QString m_strPath;       // file the document was read from or saved to; empty for a new one
-    QString m_strTitle;      // the document's title, shown before " - Lineatix"
     QString m_strTitledName; // m_strFileName when the title was last set
     QHash<int, QAction*> m_actions;
     QMenu* m_pRecentMenu = nullptr;

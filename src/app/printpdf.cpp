@@ -1,4 +1,5 @@
-// lineatix --print-pdf OUT.pdf [IN.cod]: the printed page as a PDF file.
+// lineatix --print-pdf OUT.pdf [--zoom XMIN,YMIN,XMAX,YMAX] [IN.cod]: the printed page as a PDF
+// file.
 
 #include <QPdfWriter>
 
@@ -8,11 +9,15 @@
 #include "doc/zbdoc.h"
 #include "output/printpage.h"
 
-int PrintPdfCommand(const QStringList& arguments) {
+int PrintPdfCommand(const QStringList& given) {
+    QStringList arguments = given;
+    BatchZoom zoom;
+    if (!TakeZoomOption(&arguments, &zoom)) return 1;
     if (arguments.size() < 2 || arguments.size() > 3) return -1;
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, arguments.value(2))) return 1;
+    ApplyZoomOption(doc, zoom);
     const QString path = arguments.at(1);
     {
         QPdfWriter writer(path);

@@ -1,4 +1,5 @@
-// lineatix --render-png OUT.png [--size WxH] [IN.cod]: the view as on screen.
+// lineatix --render-png OUT.png [--size WxH] [--zoom XMIN,YMIN,XMAX,YMAX] [IN.cod]: the view as on
+// screen.
 
 #include <QImage>
 #include <QPainter>
@@ -28,6 +29,8 @@ bool ParseSize(const QString& text, QSize* size) {
 
 int RenderPngCommand(const QStringList& arguments) {
     QStringList rest = arguments.mid(1);
+    BatchZoom zoom;
+    if (!TakeZoomOption(&rest, &zoom)) return 1;
     if (rest.isEmpty()) return -1;
     const QString path = rest.takeFirst();
     QSize size(kDefaultWidth, kDefaultHeight);
@@ -45,6 +48,7 @@ int RenderPngCommand(const QStringList& arguments) {
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, rest.value(0))) return 1;
+    ApplyZoomOption(doc, zoom);
 
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);

@@ -217,11 +217,3 @@ QIcon ToolbarIcon(int commandId) {
     const Picture picture = PictureFor(commandId);
     return picture ? Render(picture) : QIcon();
 }
-
-QIcon ProgramIcon() {
-    return Render([](QPainter& p) {
-        Page(p, QRectF(0.5, 0.5, 15, 15));
-        Bars(p, 2.5, 2, 12, kInk);
-        Bars(p, 9, 2, 12, kInk);
-    });
-}

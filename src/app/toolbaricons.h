@@ -5,6 +5,3 @@
 // Toolbar pictures drawn in code, one per toolbar command; a null icon for
 // any other command.
 QIcon ToolbarIcon(int commandId);
-
-// The program's icon: a small EAN-13 symbol.
-QIcon ProgramIcon();

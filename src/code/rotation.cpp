@@ -19,7 +19,7 @@ void ReverseTrace(SampleRow* table, int rows, int yCol) {
         std::swap(table[i][yCol], table[j][yCol]);
 }
 
-void InvertTrace(SampleRow* table, int rows, int xCol, int yCol) {
+bool TwiceMiddleLevel(const SampleRow* table, int rows, int xCol, int yCol, double* twiceMiddle) {
     float minimum = std::numeric_limits<float>::max();
     float maximum = std::numeric_limits<float>::lowest();
     bool any = false;
@@ -31,13 +31,22 @@ void InvertTrace(SampleRow* table, int rows, int xCol, int yCol) {
         maximum = std::max(maximum, y);
         any = true;
     }
-    if (!any) return;
-    // 2 mid - y, worked in double so that inverting twice gives the trace back.
-    const double twiceMiddle = static_cast<double>(maximum) + minimum;
+    // Worked in double so that inverting twice gives the trace back.
+    if (any) *twiceMiddle = static_cast<double>(maximum) + minimum;
+    return any;
+}
+
+void MirrorTrace(SampleRow* table, int rows, int yCol, double twiceMiddle) {
     for (int i = 0; i < rows; ++i) {
         float& y = table[i][yCol];
         if (!IsNoValue(y)) y = static_cast<float>(twiceMiddle - y);
     }
+}
+
+void InvertTrace(SampleRow* table, int rows, int xCol, int yCol) {
+    double twiceMiddle = 0;
+    if (TwiceMiddleLevel(table, rows, xCol, yCol, &twiceMiddle))
+        MirrorTrace(table, rows, yCol, twiceMiddle);
 }
 
 bool RotateTrace(CZbDoc* doc, CZbApp* app, bool aboutX, bool aboutY) {
@@ -47,8 +56,12 @@ bool RotateTrace(CZbDoc* doc, CZbApp* app, bool aboutX, bool aboutY) {
 
     std::int16_t xCol = 0, yCol = 0;
     doc->GetChannelColumns(channel, &xCol, &yCol);
+    // The middle level is that of the trace as it was: once reversed, the
+    // values no longer sit beside their own times.
+    double twiceMiddle = 0;
+    const bool invert = aboutX && TwiceMiddleLevel(doc->m_fT.get(), rows, xCol, yCol, &twiceMiddle);
     if (aboutY) ReverseTrace(doc->m_fT.get(), rows, yCol);
-    if (aboutX) InvertTrace(doc->m_fT.get(), rows, xCol, yCol);
+    if (invert) MirrorTrace(doc->m_fT.get(), rows, yCol, twiceMiddle);
     doc->m_nRotation =
         static_cast<std::int16_t>((aboutX ? kRotationAboutX : 0) + (aboutY ? kRotationAboutY : 0));
     if (app) {

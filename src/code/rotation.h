@@ -19,6 +19,12 @@ using SampleRow = float[6];
 // Reverses the order of the values in column yCol; the times stay in place.
 void ReverseTrace(SampleRow* table, int rows, int yCol);
 
+// Twice the middle of the range of column yCol over the rows where both time
+// and value are valid; false when no row is.
+bool TwiceMiddleLevel(const SampleRow* table, int rows, int xCol, int yCol, double* twiceMiddle);
+// Every valid value of column yCol becomes twiceMiddle - y.
+void MirrorTrace(SampleRow* table, int rows, int yCol, double twiceMiddle);
+
 // Mirrors every value of column yCol about the middle of its range, taken over
 // the rows where both time and value are valid: y becomes 2 mid - y. Missing
 // values stay missing. Nothing changes when no row is valid.

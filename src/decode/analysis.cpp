@@ -116,7 +116,8 @@ std::int16_t CCodeAnalysis::Analyse() {
     const float T = m_fTWidth / m_pDoc->m_fMultX;
     const float E = m_fEWidth / m_pDoc->m_fMultX;
     const std::int16_t flags = m_pCode->Decode(m_fEdges, m_nEdges, T, E);
-    if (flags == 0) m_pDoc->m_strFileName = m_pDoc->m_strCode + QStringLiteral(".cod");
+    // The window takes the code's name; the file name stays the document's.
+    if (flags == 0) m_pDoc->m_strTitle = m_pDoc->m_strCode + QStringLiteral(".cod");
     m_strMessage = AnalysisReport(flags, m_pDoc->m_strCode);
     return flags;
 }

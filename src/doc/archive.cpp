@@ -103,24 +103,24 @@ double ArchiveReader::Double() {
     return value;
 }
 
-std::uint32_t ArchiveReader::Length() {
+std::uint32_t ArchiveReader::Length(bool* wide) {
     std::uint8_t small = 0;
     Take(&small, 1);
     if (small != kLongPrefix) return small;
     const std::uint16_t medium = UInt16();
-    if (medium == kUnicodeMarker) return kUnicodeMarker; // caller reads the wide prefix
+    // Only the 16-bit value 0xFFFE right after 0xFF is the marker; a 32-bit
+    // length of 65534 is an ordinary length.
+    if (medium == kUnicodeMarker && wide) {
+        *wide = true;
+        return Length(nullptr); // the real prefix follows
+    }
     if (medium != kWidePrefix) return medium;
     return UInt32();
 }
 
 QString ArchiveReader::String() {
-    std::uint32_t length = Length();
     bool wide = false;
-    if (length == kUnicodeMarker && m_ok) {
-        // The marker 0xFF 0xFFFE announces 2-byte characters; the real prefix follows.
-        wide = true;
-        length = Length();
-    }
+    const std::uint32_t length = Length(&wide);
     if (!m_ok) return QString();
     const qsizetype bytes = static_cast<qsizetype>(length) * (wide ? 2 : 1);
     if (bytes > m_bytes.size() - m_position) {

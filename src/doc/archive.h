@@ -43,7 +43,10 @@ class ArchiveReader {
 
   private:
     bool Take(void* out, qsizetype size);
-    std::uint32_t Length(); // a string length prefix
+    // A string length prefix. With wide given, the 16-bit-character marker sets
+    // it and the prefix that follows is read with wide null, where 0xFFFE is a
+    // plain length.
+    std::uint32_t Length(bool* wide);
 
     const QByteArray& m_bytes;
     qsizetype m_position = 0;

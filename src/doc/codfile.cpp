@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <vector>
 
 #include "common/atomicfile.h"
@@ -25,6 +26,18 @@ constexpr float kConstantB = 1.0f;
 constexpr int kReservedShorts = 5;
 constexpr std::int16_t kReservedShortValue = 3;
 constexpr int kReservedWords = 4;
+
+// The largest file the layout allows: every count at its largest (5000 rows,
+// 32767 legend lines) and every string, the code included, as long as a
+// string of ours can be (65535 characters behind a 7-byte prefix). Anything
+// larger is not a .cod file and is not read.
+constexpr qint64 kLongestString = 7 + 65535;
+constexpr qint64 kRegressionSlotBytes = 9 * 8 + 2 * (4 + 4 + 4 * 2) + 4 * 2;
+constexpr qint64 kLargestCodFile =
+    (1 + 32767) * kLongestString +                             // code and legend lines
+    2 + 2 + 4 + 4 + 2 + 2 + 4 + CZbDoc::kRenderings * 16 +     // fields 2 to 9
+    qint64(CZbDoc::kCapacity) * CZbDoc::kColumns * 4 + 2 + 8 + // samples, legend count, position
+    3 * kRegressionSlotBytes + kReservedShorts * 2 + kReservedWords * 4;
 
 // Everything a file carries, read in full before the document is touched.
 struct CodContents {
@@ -90,13 +103,11 @@ void ReadSlot(ArchiveReader& in, CRegressionSet& set, int s) {
 bool Parse(const QByteArray& bytes, CodContents* c) {
     ArchiveReader in(bytes);
     c->code = in.String();
-    c->capacity = in.Int16();
-    c->rows = in.Int16();
-    // The table has 5000 rows: a file that claims more, or a negative count,
-    // is not one of ours.
-    if (!in.Ok() || c->capacity < 0 || c->capacity > CZbDoc::kCapacity || c->rows < 0 ||
-        c->rows > CZbDoc::kCapacity)
-        return false;
+    // A negative count means no rows; the table has 5000, so a file that
+    // claims more is not one of ours.
+    c->capacity = std::max<std::int16_t>(in.Int16(), 0);
+    c->rows = std::max<std::int16_t>(in.Int16(), 0);
+    if (!in.Ok() || c->capacity > CZbDoc::kCapacity || c->rows > CZbDoc::kCapacity) return false;
     in.Float();
     in.Float();
     c->display = in.Int16();
@@ -140,17 +151,25 @@ void CopySlots(const CRegressionSet& from, CRegressionSet* to) {
 } // namespace
 
 bool CZbDoc::Load(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = QStringLiteral("Impossible d'ouvrir le fichier %1.").arg(path);
+    auto refuse = [error](const QString& text) {
+        if (error) *error = text;
         return false;
-    }
+    };
+    // A FIFO or a device would be read without end, and opening a FIFO waits
+    // for a writer: only a regular file of a size a .cod can have is read.
+    const QFileInfo info(path);
+    if (info.exists() && (!info.isFile() || info.size() > kLargestCodFile))
+        return refuse(QString::fromUtf8(kBadFormat));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(QStringLiteral("Impossible d'ouvrir le fichier %1.").arg(path));
+    // The file may have been replaced since it was looked at.
+    if (file.isSequential() || file.size() > kLargestCodFile)
+        return refuse(QString::fromUtf8(kBadFormat));
     const QByteArray bytes = file.readAll();
     CodContents c;
-    if (file.error() != QFileDevice::NoError || !Parse(bytes, &c)) {
-        if (error) *error = QString::fromUtf8(kBadFormat);
-        return false;
-    }
+    if (file.error() != QFileDevice::NoError || bytes.size() > kLargestCodFile || !Parse(bytes, &c))
+        return refuse(QString::fromUtf8(kBadFormat));
 
     if (m_pApp) m_pApp->ClearReference();
     ResetZoom();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 
 #include "common/novalue.h"
@@ -24,6 +25,12 @@ class CZbApp {
     std::int16_t m_nRefPixelY = 0;
     CZbDoc* m_pDoc = nullptr; // the single document
     CPortNames m_ports;       // the devices COM1 and COM2 stand for
+    // The code the simulated PC-MES3 card delivers (--simulated-card); empty
+    // for the real card.
+    QString m_strSimulatedCard;
+    // The PC-MES3 card can be used: direct port access or the simulated card,
+    // worked out once at start.
+    bool m_bCardAvailable = false;
 
     bool HasReference() const { return !(IsNoValue(m_fRefX) && IsNoValue(m_fRefY)); }
     void ClearReference() {

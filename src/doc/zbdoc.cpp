@@ -30,6 +30,7 @@ CZbDoc::CZbDoc(CZbApp* app) : m_pApp(app) {
     m_astrLegend = {QStringLiteral("ACQ. OSCILLOSCOPE TEKTRONIX"),
                     QStringLiteral("Nom(s)/Prénom(s):")};
     SetCodeDefaults();
+    m_strTitle = Title();
 
     m_pImage = std::make_unique<CImage>();
     m_pImage->Allocate(kBlankImageWidth, kBlankImageHeight, kBlankImageBits);

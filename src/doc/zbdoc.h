@@ -50,6 +50,10 @@ class CZbDoc {
     CZbApp* m_pApp;
     QString m_strExportPath = QStringLiteral("SansNom.cod");
     QString m_strFileName = QStringLiteral("SansNom.cod");
+    // The title the window shows: a file's name, the path of an image read,
+    // or the code a successful analysis decoded. Title() is what a new
+    // document takes.
+    QString m_strTitle;
     float m_fFrameLeft = 0, m_fFrameBottom = 0, m_fFrameRight = 270, m_fFrameTop = 190;
     float m_fMultX = 1, m_fMultY = 1;
     float m_fMmPerUnitX = 1, m_fMmPerUnitY = 1;

@@ -1,6 +1,7 @@
 #include "graph/regressionset.h"
 
 #include "common/novalue.h"
+#include "graph/polynomialfit.h"
 
 CRegressionSet::CRegressionSet() {
     Reset();
@@ -25,4 +26,9 @@ void CRegressionSet::Reset() {
         m_bComputed[s] = 0;
         m_bDraw[s] = 1;
     }
+}
+
+bool CRegressionSet::FitPolynomial(const double* points, std::int16_t count, std::int16_t degree,
+                                   double out[kCoefficients]) {
+    return ::FitPolynomial(points, count, degree, out);
 }

@@ -14,6 +14,12 @@ class CRegressionSet {
     // m_nSlot and m_fTolerance keep their values.
     void Reset();
 
+    // Least squares of count (x, y) pairs (points[2 i], points[2 i + 1]) by a
+    // polynomial of the given degree (1 to 7), a0..a7 into out; false when the
+    // points cannot determine it (see polynomialfit.h).
+    static bool FitPolynomial(const double* points, std::int16_t count, std::int16_t degree,
+                              double out[kCoefficients]);
+
     double m_dCoef[kSlots][kCoefficients]; // a0..a7 in data units; 1e10 = unknown
     float m_fPoint1[kSlots][2];            // x, y of the first chosen point
     float m_fPoint2[kSlots][2];            // x, y of the second chosen point

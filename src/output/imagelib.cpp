@@ -6,6 +6,16 @@
 #include "common/colorref.h"
 
 namespace {
+// Qt's default limit on a decoded image (a few hundred megabytes) would turn
+// away the largest camera photographs, held here at 4 bytes a pixel.
+constexpr int kAllocationLimitMb = 512;
+
+// The limit is one for the whole program.
+void AllowLargeImages() {
+    const int limit = QImageReader::allocationLimit(); // 0: no limit
+    if (limit != 0 && limit < kAllocationLimitMb)
+        QImageReader::setAllocationLimit(kAllocationLimitMb);
+}
 
 // Bits per pixel as the file stores them (the in-memory depth of an RGB image
 // is 32 whatever the file held).
@@ -28,6 +38,7 @@ int FileBits(QImage::Format format) {
 }
 
 int ReadInfo(const QString& path, const char* format, ImageInfo* info) {
+    AllowLargeImages();
     QImageReader reader(path, format);
     if (!reader.canRead()) return 1;
     const QSize size = reader.size();
@@ -43,10 +54,12 @@ int StoredBits(int bits) {
     return bits == 1 || bits == 8 ? bits : 24;
 }
 
+// RGB is held as 32-bit words, the format the screen draws without a
+// conversion and the JPEG reader gives: a large photograph is not copied.
 QImage::Format FormatForBits(int bits) {
     if (bits == 1) return QImage::Format_Mono;
     if (bits == 8) return QImage::Format_Grayscale8;
-    return QImage::Format_RGB888;
+    return QImage::Format_RGB32;
 }
 
 } // namespace
@@ -61,12 +74,14 @@ int CImage::Allocate(int width, int height, int bitsPerPixel) {
     }
     m_image = image;
     m_nBits = StoredBits(bitsPerPixel);
+    m_strSource.clear();
     return 0;
 }
 
 void CImage::Free() {
     m_image = QImage();
     m_nBits = 0;
+    m_strSource.clear();
 }
 
 void CImage::Fill(int level) {
@@ -94,12 +109,14 @@ int CImage::LoadJpeg(const QString& path) {
 }
 
 int CImage::Load(const QString& path, const char* format) {
+    AllowLargeImages();
     QImageReader reader(path, format);
     const int bits = FileBits(reader.imageFormat());
     QImage image = reader.read();
     if (image.isNull()) return 1;
     m_image = image.convertToFormat(FormatForBits(bits));
     m_nBits = StoredBits(bits);
+    m_strSource = path;
     return 0;
 }
 

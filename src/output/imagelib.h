@@ -43,10 +43,13 @@ class CImage {
     int BitsPerPixel() const { return m_nBits; }
     bool IsNull() const { return m_image.isNull(); }
     const QImage& Image() const { return m_image; }
+    // The file the image was loaded from; empty for an allocated one.
+    const QString& SourcePath() const { return m_strSource; }
 
   private:
     int Load(const QString& path, const char* format);
 
     QImage m_image;
     int m_nBits = 0;
+    QString m_strSource;
 };

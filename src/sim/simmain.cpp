@@ -19,7 +19,8 @@ const SimCommand kSimulators[] = {
     {"tds", "lineatix-sim tds [--code CODE] [--code2 CODE] [--type 3xx|xxx] [--link PATH]",
      RunTdsSimulator},
     {"gds", "lineatix-sim gds [--code CODE] [--channel-off 1|2] [--link PATH]", RunGdsSimulator},
-    {"leuze", "lineatix-sim leuze [--code CODE]... [--link PATH]", RunLeuzeSimulator},
+    {"leuze", "lineatix-sim leuze [--code CODE]... [--interval MS] [--seed N] [--link PATH]",
+     RunLeuzeSimulator},
 };
 
 void PrintUsage() {

@@ -9,6 +9,7 @@ enum CommandId : int {
     kCmdExportText = 32792,
     kCmdReadImage = 32810,
     kCmdPrint = 57607,
+    kCmdPrintDirect = 57608, // no menu item: the shell's print verb
     kCmdPrintPreview = 57609,
     kCmdPrintSetup = 57606,
     kCmdRecentFiles = 57616,
@@ -35,4 +36,5 @@ enum CommandId : int {
     kCmdAbout = 57664,
     kCmdResetCursor = 32775,
     kCmdContextLegend = 32791,
+    kCmdImageRow = 32816, // context menu, image mode: a row of the image into CH1
 };

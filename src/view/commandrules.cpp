@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "common/novalue.h"
+#include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
 bool ShowsGraph(const CZbDoc& doc) {
@@ -20,7 +21,7 @@ bool CommandEnabled(CommandRule rule, const CZbDoc& doc) {
     case CommandRule::Graph:
         return GraphRule(doc);
     case CommandRule::PortIo:
-        return PortIoPossible();
+        return doc.m_pApp && doc.m_pApp->m_bCardAvailable;
     }
     return false;
 }
@@ -46,8 +47,9 @@ bool PortIoPossible() {
     constexpr unsigned long long kCapSysRawIo = 1ull << 17;
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
-    while (!status.atEnd()) {
-        const QByteArray line = status.readLine();
+    // A /proc file tells no size, so atEnd() holds from the start: read it whole.
+    const QList<QByteArray> lines = status.readAll().split('\n');
+    for (const QByteArray& line : lines) {
         if (!line.startsWith("CapEff:")) continue;
         bool ok = false;
         const unsigned long long caps = line.mid(7).trimmed().toULongLong(&ok, 16);

@@ -6,7 +6,7 @@ class CZbDoc;
 enum class CommandRule {
     Always,
     Graph,  // samples exist and a graph (neither the code sheet nor the image) is shown
-    PortIo, // direct I/O-port access to the digital card is possible
+    PortIo, // the digital card can be reached: direct I/O-port access, or the simulated card
 };
 
 // The modeless tool a command opens, whose menu item is checked while open.

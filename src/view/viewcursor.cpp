@@ -5,6 +5,7 @@
 #include "common/novalue.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "output/imagerow.h"
 #include "view/pointfinder.h"
 #include "view/viewcoords.h"
 #include "view/viewtools.h"
@@ -26,12 +27,13 @@ QRect MarkRect(int x, int y) {
 }
 
 QString ImageReadout(const CZbDoc& doc, const CZbApp& app) {
-    if (!doc.m_pImage || app.m_nMouseX >= doc.m_nImageWidth ||
-        app.m_nMouseY >= doc.m_nImageHeight || app.m_nMouseX < 0 || app.m_nMouseY < 0)
-        return QString();
+    if (!InImage(doc, app.m_nMouseX, app.m_nMouseY)) return QString();
     const std::uint32_t v = doc.m_pImage->Pixel(app.m_nMouseX, app.m_nMouseY);
     const bool colour = doc.m_nImageBits == 24;
-    if (app.m_nRefPixelX == 0 && app.m_nRefPixelY == 0) {
+    // A reference left outside a smaller image read since counts as none.
+    const bool noReference = (app.m_nRefPixelX == 0 && app.m_nRefPixelY == 0) ||
+                             !InImage(doc, app.m_nRefPixelX, app.m_nRefPixelY);
+    if (noReference) {
         if (colour)
             return Sprintf("X:%d, Y:%d, R:%d, V:%d, B:%d", app.m_nMouseX, app.m_nMouseY,
                            ColorRefRed(v), ColorRefGreen(v), ColorRefBlue(v));

@@ -165,6 +165,51 @@ class TestRotation : public QObject {
                      qPrintable(QString::number(i)));
     }
 
+    // After an extraction the erased rows have neither time nor value. Both
+    // boxes: the middle level comes from the trace as it was, then the values
+    // are reversed, then inverted. Once reversed, values sit beside other
+    // rows' times; only a zone that the reversal maps onto itself keeps its
+    // samples, and only then does doing it again give the trace back.
+    void bothAfterAnExtraction_data() {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<bool>("restores");
+        QTest::newRow("zone in the first third") << 20 << 99 << false;
+        QTest::newRow("zone from row 50 to the end") << 50 << 299 << false;
+        QTest::newRow("zone centred on the middle row") << 30 << 269 << true;
+    }
+    void bothAfterAnExtraction() {
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(bool, restores);
+        constexpr int kRows = 300;
+        CZbApp app;
+        CZbDoc doc(&app);
+        doc.m_nDisplay = 1;
+        FillTrace(&doc, kRows, 0, 1, 5);
+        doc.m_fT[first + 5][1] = -2.0f; // the lowest level, early in the zone
+        doc.m_fT[last - 5][1] = 9.0f;   // the highest, late in it
+        for (int i = 0; i < kRows; ++i)
+            if (i < first || i > last) doc.m_fT[i][0] = doc.m_fT[i][1] = N;
+        const QVector<float> before = Column(doc.m_fT.get(), kRows, 1);
+        const double twiceMiddle = 9.0 + -2.0;
+
+        QVERIFY(RotateTrace(&doc, &app, true, true));
+        QCOMPARE(int(doc.m_nRotation), 3);
+        for (int i = 0; i < kRows; ++i) {
+            const float source = before[kRows - 1 - i];
+            const float expected = IsNoValue(source) ? N : float(twiceMiddle - source);
+            QVERIFY2(doc.m_fT[i][1] == expected, qPrintable(QString::number(i)));
+        }
+        if (!restores) return;
+        QVERIFY(RotateTrace(&doc, &app, true, true));
+        const QVector<float> after = Column(doc.m_fT.get(), kRows, 1);
+        for (int i = 0; i < kRows; ++i)
+            QVERIFY2(IsNoValue(before[i]) ? IsNoValue(after[i])
+                                          : qAbs(after[i] - before[i]) <= 1e-6f,
+                     qPrintable(QString::number(i)));
+    }
+
     void nothingToTurn_data() {
         QTest::addColumn<int>("points");
         QTest::addColumn<int>("display");

@@ -124,6 +124,35 @@ class TestAnalysis : public QObject {
         QVERIFY(IsNoValue(doc.m_fT[12][4]));
     }
 
+    // The FRONTS curve is written for 11 to 89 edges only; outside, an
+    // earlier curve is cleared.
+    void edgeCurveOnlyForAPlausibleCount_data() {
+        QTest::addColumn<int>("edges");
+        QTest::addColumn<bool>("curve");
+        QTest::newRow("10") << 10 << false;
+        QTest::newRow("11") << 11 << true;
+        QTest::newRow("89") << 89 << true;
+        QTest::newRow("90") << 90 << false;
+    }
+    void edgeCurveOnlyForAPlausibleCount() {
+        QFETCH(int, edges);
+        QFETCH(bool, curve);
+        // Each pulse gives a rise and a fall; a trace that ends high, no fall.
+        std::vector<float> values;
+        for (int pulse = 0; pulse < (edges + 1) / 2; ++pulse)
+            values.insert(values.end(), {0, 0, 5, 5});
+        if (edges % 2 == 0) values.insert(values.end(), {0, 0});
+        CZbDoc doc(nullptr);
+        FillChannel(doc, values);
+        doc.m_fT[0][5] = 7; // left by an earlier analysis
+        CCodeAnalysis analysis(&doc);
+        analysis.SetMessageHandler([](const QString&) {});
+        analysis.Generate();
+        QCOMPARE(int(analysis.m_nEdges), edges);
+        QCOMPARE(!IsNoValue(doc.m_fT[0][5]), curve);
+        if (curve) QCOMPARE(doc.m_fT[0][5], 0.f); // the curve starts at the minimum
+    }
+
     void uRefLimits_data() {
         QTest::addColumn<float>("entered");
         QTest::addColumn<float>("used");

@@ -6,9 +6,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "common/novalue.h"
 #include "doc/zbapp.h"
@@ -115,6 +118,23 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
 // Offset of the rows field, after the 14-byte code string and the capacity.
 constexpr int kRowsOffset = 16;
 constexpr int kCapacityOffset = 14;
+// End of the eight renderings, where the samples begin.
+constexpr int kRenderingsEnd = 14 + 2 + 2 + 4 + 4 + 2 + 2 + 4 + 8 * 16;
+
+// The untouched document claiming these counts, with that many rows of
+// samples (all 0.5) after the renderings.
+QByteArray WithCounts(const QByteArray& untouched, int capacity, int rows) {
+    Bytes counts;
+    counts.i16(capacity);
+    counts.i16(rows);
+    Bytes samples;
+    for (int i = 0; i < rows * 6; ++i)
+        samples.f32(0.5f);
+    QByteArray bytes = untouched;
+    bytes.replace(kCapacityOffset, 4, counts.data);
+    bytes.insert(kRenderingsEnd, samples.data);
+    return bytes;
+}
 
 } // namespace
 
@@ -227,9 +247,8 @@ class TestCodFile : public QObject {
     void zeroRowsHasNoSampleBytes() {
         // Field 11 (legend count) follows the eight renderings directly.
         const QByteArray bytes = UntouchedDocumentBytes();
-        const int renderingsEnd = 14 + 2 + 2 + 4 + 4 + 2 + 2 + 4 + 8 * 16;
-        QCOMPARE(int(bytes[renderingsEnd]), 2);
-        QCOMPARE(int(bytes[renderingsEnd + 1]), 0);
+        QCOMPARE(int(bytes[kRenderingsEnd]), 2);
+        QCOMPARE(int(bytes[kRenderingsEnd + 1]), 0);
         QVERIFY(WriteAll(path("zero.cod"), bytes));
         CZbApp app;
         CZbDoc doc(&app);
@@ -263,37 +282,91 @@ class TestCodFile : public QObject {
                                            5)));
     }
 
+    // A negative count reads as 0; the rest of the file is read as usual.
+    void negativeCountsReadAsZero_data() {
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("loadedCapacity");
+        QTest::newRow("rows -1") << 5000 << -1 << 5000;
+        QTest::newRow("rows -32768") << 5000 << -32768 << 5000;
+        QTest::newRow("capacity -1") << -1 << 0 << 0;
+        QTest::newRow("capacity -1, 3 rows") << -1 << 3 << 0;
+    }
+    void negativeCountsReadAsZero() {
+        QFETCH(int, capacity);
+        QFETCH(int, rows);
+        QFETCH(int, loadedCapacity);
+        QByteArray bytes = WithCounts(UntouchedDocumentBytes(), capacity, qMax(rows, 0));
+        bytes[kRowsOffset] = char(rows & 0xFF);
+        bytes[kRowsOffset + 1] = char((rows >> 8) & 0xFF);
+        QVERIFY(WriteAll(path("negative.cod"), bytes));
+        CZbApp app;
+        CZbDoc doc(&app);
+        doc.m_nPoints = 7;
+        doc.m_strCode = QStringLiteral("1234567890128");
+        doc.m_astrLegend.clear();
+        QString error;
+        QVERIFY2(doc.Load(path("negative.cod"), &error), qPrintable(error));
+        QCOMPARE(int(doc.m_nCapacity), loadedCapacity);
+        QCOMPARE(int(doc.m_nPoints), qMax(rows, 0));
+        if (rows > 0) QCOMPARE(doc.m_fT[rows - 1][5], 0.5f);
+        QCOMPARE(doc.m_strCode, QStringLiteral("5410673004208"));
+        QCOMPARE(doc.m_astrLegend.size(), 2);
+        QCOMPARE(doc.m_fLegendX, 80.0f);
+        QCOMPARE(doc.m_pRegressions->m_bDraw[2], 1);
+    }
+
+    // The prefix changes at 255 (0xFF + uint16) and at 65534 (0xFF 0xFFFF +
+    // uint32); only 0xFFFE right after 0xFF announces 16-bit characters.
+    void stringLengthsAroundEveryPrefixBoundary_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QByteArray>("prefix");
+        QTest::newRow("254") << 254 << QByteArray("\xFE", 1);
+        QTest::newRow("255") << 255 << QByteArray("\xFF\xFF\x00", 3);
+        QTest::newRow("65533") << 65533 << QByteArray("\xFF\xFD\xFF", 3);
+        QTest::newRow("65534") << 65534 << QByteArray("\xFF\xFF\xFF\xFE\xFF\x00\x00", 7);
+        QTest::newRow("65535") << 65535 << QByteArray("\xFF\xFF\xFF\xFF\xFF\x00\x00", 7);
+        QTest::newRow("70000") << 70000 << QByteArray("\xFF\xFF\xFF\x70\x11\x01\x00", 7);
+    }
+    void stringLengthsAroundEveryPrefixBoundary() {
+        QFETCH(int, length);
+        QFETCH(QByteArray, prefix);
+        const QByteArray text(length, 'c');
+        // By hand: the untouched document with this code string.
+        QByteArray bytes = UntouchedDocumentBytes();
+        bytes.replace(0, 14, prefix + text);
+        QVERIFY(WriteAll(path("long.cod"), bytes));
+        CZbApp app;
+        CZbDoc doc(&app);
+        QString error;
+        QVERIFY2(doc.Load(path("long.cod"), &error), qPrintable(error));
+        QCOMPARE(doc.m_strCode, QString::fromLatin1(text));
+        // What follows the string is read from its place.
+        QCOMPARE(doc.m_nCapacity, std::int16_t(5000));
+        QCOMPARE(doc.m_astrLegend.size(), 2);
+        QCOMPARE(doc.m_fLegendY, 90.0f);
+        QVERIFY(doc.Save(path("long-again.cod"), &error));
+        QCOMPARE(ReadAll(path("long-again.cod")), bytes);
+    }
+
     void badFilesAreRefusedAndChangeNothing_data() {
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray good = UntouchedDocumentBytes();
         // Every truncation of a valid file, from empty to one byte short.
         for (int length = 0; length < good.size(); ++length)
             QTest::addRow("truncated at %d", length) << good.left(length);
-        // Counts outside the 5000-row table.
-        const struct {
-            const char* name;
-            int offset;
-            int value;
-        } counts[] = {{"rows 5001", kRowsOffset, 5001},
-                      {"rows 32767", kRowsOffset, 32767},
-                      {"rows -1", kRowsOffset, -1},
-                      {"capacity 5001", kCapacityOffset, 5001},
-                      {"capacity 32767", kCapacityOffset, 32767},
-                      {"capacity -1", kCapacityOffset, -1}};
-        for (const auto& count : counts) {
-            QByteArray bytes = good;
-            bytes[count.offset] = char(count.value & 0xFF);
-            bytes[count.offset + 1] = char((count.value >> 8) & 0xFF);
-            QTest::newRow(count.name) << bytes;
-        }
+        // Counts beyond the 5000-row table, in files that do hold that many rows.
+        for (int rows : {5001, 32767})
+            QTest::addRow("rows %d", rows) << WithCounts(good, 5000, rows);
+        for (int capacity : {5001, 32767})
+            QTest::addRow("capacity %d", capacity) << WithCounts(good, capacity, 5000);
         // A string claiming more characters than the file holds.
         QByteArray longString = good;
         longString.replace(0, 1, QByteArray("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7));
         QTest::newRow("huge string length") << longString;
         QByteArray negativeLegend = good;
-        const int legendOffset = 14 + 2 + 2 + 4 + 4 + 2 + 2 + 4 + 8 * 16;
-        negativeLegend[legendOffset] = char(0xFF);
-        negativeLegend[legendOffset + 1] = char(0xFF);
+        negativeLegend[kRenderingsEnd] = char(0xFF);
+        negativeLegend[kRenderingsEnd + 1] = char(0xFF);
         QTest::newRow("legend count -1") << negativeLegend;
     }
     void badFilesAreRefusedAndChangeNothing() {
@@ -316,6 +389,87 @@ class TestCodFile : public QObject {
         QCOMPARE(doc.m_astrLegend, QStringList{QStringLiteral("keep")});
         QCOMPARE(doc.m_fZoomX1, 1.0f);
         QCOMPARE(app.m_fRefX, 1.5f);
+    }
+
+    // What is not a regular file, or is larger than any .cod file, is refused
+    // before it is read: a FIFO would wait for a writer, a device or a huge
+    // file would be read without end.
+    void notACodFileIsNotRead_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("FIFO") << QStringLiteral("fifo.cod");
+        QTest::newRow("device") << QStringLiteral("/dev/zero");
+        QTest::newRow("folder") << QStringLiteral("folder.cod");
+        QTest::newRow("10 GB file") << QStringLiteral("huge.cod");
+    }
+    void notACodFileIsNotRead() {
+        QFETCH(QString, name);
+        QVERIFY(mkfifo(QFile::encodeName(path("fifo.cod")).constData(), 0600) == 0 ||
+                errno == EEXIST);
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder.cod")));
+        {
+            QFile huge(path("huge.cod"));
+            QVERIFY(huge.open(QIODevice::ReadWrite));
+            QVERIFY(huge.resize(qint64(10) << 30)); // sparse: zeros that take no room
+        }
+        CZbApp app;
+        CZbDoc doc(&app);
+        doc.m_strCode = QStringLiteral("1234567890128");
+        QString error;
+        QVERIFY(!doc.Load(name.startsWith(QLatin1Char('/')) ? name : m_dir.filePath(name), &error));
+        QCOMPARE(error, QStringLiteral("Format de fichier inattendu."));
+        QCOMPARE(doc.m_strCode, QStringLiteral("1234567890128"));
+        QFile::remove(path("huge.cod"));
+    }
+
+    // Good files cut, spliced and corrupted at random (fixed seed): every load
+    // ends, within bounds, and a refused one leaves the document as it was.
+    void mutatedFilesNeverCrash() {
+        QList<QByteArray> good = {UntouchedDocumentBytes(),
+                                  WithCounts(UntouchedDocumentBytes(), 5000, 40)};
+        QByteArray longCode = UntouchedDocumentBytes();
+        longCode.replace(0, 14,
+                         QByteArray("\xFF\xFF\xFF\xFE\xFF\x00\x00", 7) + QByteArray(65534, '7'));
+        good << longCode;
+        QByteArray wide = UntouchedDocumentBytes();
+        wide.replace(0, 14, QByteArray("\xFF\xFE\xFF\x02\x31\x00\xAC\x20", 8));
+        good << wide;
+
+        std::mt19937 random(20261210);
+        auto below = [&random](qsizetype n) {
+            return qsizetype(
+                std::uniform_int_distribution<qint64>(0, qMax<qint64>(n - 1, 0))(random));
+        };
+        for (int round = 0; round < 1500; ++round) {
+            QByteArray bytes = good[below(good.size())];
+            switch (round % 3) {
+            case 0: // cut
+                bytes.truncate(below(bytes.size() + 1));
+                break;
+            case 1: { // splice the head of one onto the tail of another
+                const QByteArray& other = good[below(good.size())];
+                bytes = bytes.left(below(bytes.size() + 1)) + other.mid(below(other.size() + 1));
+                break;
+            }
+            default: // corrupt a few bytes, often in the counts and prefixes up front
+                for (int k = 0, n = 1 + int(below(8)); k < n && !bytes.isEmpty(); ++k) {
+                    const qsizetype at =
+                        below(2) ? below(qMin<qsizetype>(bytes.size(), 40)) : below(bytes.size());
+                    bytes[at] = char(below(256));
+                }
+            }
+            QVERIFY(WriteAll(path("mutated.cod"), bytes));
+            CZbApp app;
+            CZbDoc doc(&app);
+            doc.m_strCode = QStringLiteral("1234567890128");
+            QString error;
+            if (!doc.Load(path("mutated.cod"), &error)) {
+                QCOMPARE(error, QStringLiteral("Format de fichier inattendu."));
+                QCOMPARE(doc.m_strCode, QStringLiteral("1234567890128"));
+            } else {
+                QVERIFY(doc.m_nPoints >= 0 && doc.m_nPoints <= CZbDoc::kCapacity);
+                QVERIFY(doc.m_nCapacity >= 0 && doc.m_nCapacity <= CZbDoc::kCapacity);
+            }
+        }
     }
 
     void failedSaveKeepsTheOldFile() {

@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include <QFile>
 #include <QProcess>
 
 ProcessResult RunProgram(const QString& program, const QStringList& arguments,
@@ -21,4 +22,9 @@ ProcessResult RunProgram(const QString& program, const QStringList& arguments,
 
 ProcessResult RunLineatix(const QStringList& arguments, const QString& workingDirectory) {
     return RunProgram(qEnvironmentVariable("LINEATIX_EXE"), arguments, workingDirectory);
+}
+
+QByteArray ReadFileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

@@ -18,3 +18,6 @@ ProcessResult RunLineatix(const QStringList& arguments,
 // Runs any program; exitCode is -1 when it could not start.
 ProcessResult RunProgram(const QString& program, const QStringList& arguments,
                          const QString& workingDirectory = QString(), int timeoutMs = 120000);
+
+// The whole content of a file; empty when it cannot be read.
+QByteArray ReadFileBytes(const QString& path);

@@ -1,6 +1,9 @@
 // The view's logic without widgets: coordinates, the point finder, the arrow
 // keys, the readout and the command and display rules.
 #include <QtTest>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include "common/novalue.h"
 #include "doc/zbapp.h"
@@ -28,7 +31,26 @@ class TestViewLogic : public QObject {
     void displaySelection();
     void graphRule_data();
     void graphRule();
+    void portAccessAsTheKernelSays();
 };
+
+namespace {
+
+// The raw I/O capability in the effective set, as the kernel tells it; with
+// set given, takes it out of that set or puts it back (false when it cannot).
+bool RawIoCapability(bool* effective, const bool* set = nullptr) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (syscall(SYS_capget, &header, data) != 0) return false;
+    const unsigned bit = 1u << CAP_SYS_RAWIO;
+    *effective = data[0].effective & bit;
+    if (!set) return true;
+    if (*set && !(data[0].permitted & bit)) return false;
+    data[0].effective = *set ? (data[0].effective | bit) : (data[0].effective & ~bit);
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
 
 // A page of 100 x 50 mm in a 200 x 200 pixel client: 2 pixels per mm, the
 // page at the top. Graph: 10 mm per unit, origin at data (1, 2), shown
@@ -294,13 +316,18 @@ void TestViewLogic::displaySelection() {
 
     CZbApp app;
     CZbDoc doc(&app);
-    doc.m_nChannels = 3;
-    doc.m_nDisplay = 2;
-    QCOMPARE(int(InitialGraphChecks(doc)), 2);
-    doc.m_nDisplay = 64 + 1;
-    QCOMPARE(int(InitialGraphChecks(doc)), 64 + 3);
-    doc.m_nDisplay = 32;
-    QCOMPARE(int(InitialGraphChecks(doc)), 3);
+    // The preset checks: the selection itself up to 16 (MATH alone), the
+    // channels that hold data above it; the edges as shown.
+    doc.m_nChannels = 3 | 16;
+    const struct {
+        int display;
+        int checks;
+    } presets[] = {{2, 2}, {16, 16}, {17, 3 | 16}, {64 + 1, 64 + 3 + 16}, {32, 3 | 16}};
+    for (const auto& preset : presets) {
+        doc.m_nDisplay = std::int16_t(preset.display);
+        QVERIFY2(int(InitialGraphChecks(doc)) == preset.checks,
+                 qPrintable(QString::number(preset.display)));
+    }
 
     doc.m_pRegressions->m_bComputed[1] = 1;
     doc.m_pRegressions->m_fTolerance = 0.5f;
@@ -339,6 +366,26 @@ void TestViewLogic::graphRule() {
     doc.m_bZoomOpen = 1;
     QVERIFY(CommandChecked(CommandTool::Zoom, doc));
     QVERIFY(!CommandChecked(CommandTool::Extraction, doc));
+}
+
+// Direct port access follows the raw I/O capability (on x86), as the kernel
+// reports it, with it and without it.
+void TestViewLogic::portAccessAsTheKernelSays() {
+#if defined(__i386__) || defined(__x86_64__)
+    bool capable = false;
+    QVERIFY(RawIoCapability(&capable));
+    QCOMPARE(PortIoPossible(), capable);
+    if (!capable) QSKIP("the process may not take the raw I/O capability back");
+    const bool off = false, on = true;
+    bool ignored = false;
+    QVERIFY(RawIoCapability(&ignored, &off));
+    const bool without = PortIoPossible();
+    QVERIFY(RawIoCapability(&ignored, &on));
+    QVERIFY(!without);
+    QVERIFY(PortIoPossible());
+#else
+    QVERIFY(!PortIoPossible());
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestViewLogic)

@@ -15,8 +15,15 @@
 #include "decode/ui/extractdlg.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "graph/ui/legenddlg.h"
+#include "graph/ui/regressiondlg.h"
+#include "graph/ui/zoomdlg.h"
+#include "instruments/leuze/ui/leuzedlgs.h"
+#include "instruments/pcmes3/ui/pcmes3dlg.h"
 #include "instruments/tektronix/ui/tekacqdlg.h"
 #include "instruments/tektronix/ui/tekportdlg.h"
+#include "output/imagerow.h"
+#include "output/ui/outputcommands.h"
 #include "view/commandids.h"
 #include "view/commandrules.h"
 #include "view/ui/displaydlg.h"
@@ -43,6 +50,17 @@ const ViewCommand kViewCommands[] = {
     {kCmdAnalyse, &CZbView::OnAnalyse},
     {kCmdTekPort, &CZbView::OnTekPort},
     {kCmdTekAcquire, &CZbView::OnTekAcquire},
+    {kCmdRegressions, &CZbView::OnRegressions},
+    {kCmdZoom, &CZbView::OnZoom},
+    {kCmdLegend, &CZbView::OnLegend},
+    {kCmdContextLegend, &CZbView::OnContextLegend},
+    {kCmdExportText, &CZbView::ExportSpreadsheet},
+    {kCmdReadImage, &CZbView::ReadImage},
+    {kCmdImageRow, &CZbView::OnImageRow},
+    {kCmdPcMes3, &CZbView::OnPcMes3},
+    {kCmdLeuzeConnect, &CZbView::OnLeuzeConnect},
+    {kCmdLeuzeLaser, &CZbView::OnLeuzeLaser},
+    {kCmdLeuzeRead, &CZbView::OnLeuzeRead},
 };
 
 // The extraction dialog takes the rectangle as its zone.
@@ -148,7 +166,10 @@ void CZbView::mouseMoveEvent(QMouseEvent* event) {
         QRect r;
         if (m_drag == Drag::Move)
             r = m_dragRect.translated(pixel - m_dragStart);
-        else // new band, or resize from the opposite corner
+        else if (m_drag == Drag::Resize)
+            r = RectFromCorners(m_dragStart, QPoint(m_bResizeX ? pixel.x() : m_dragCorner.x(),
+                                                    m_bResizeY ? pixel.y() : m_dragCorner.y()));
+        else
             r = RectFromCorners(m_dragStart, pixel);
         if (m_pBand) m_pBand->setGeometry(r);
     }
@@ -183,23 +204,20 @@ void CZbView::BeginRectangle(QPoint pixel) {
     m_dragStart = pixel;
     m_dragRect = tracker;
     m_drag = Drag::NewBand;
-    // A handle resizes from the opposite corner; the inside moves the rectangle.
-    const QList<QRect> handles = Handles(tracker);
-    for (int i = 0; i < handles.size(); ++i) {
-        if (!handles[i].contains(pixel)) continue;
-        const QPoint c = handles[i].center();
-        const int ox = c.x() == tracker.left()    ? tracker.right()
-                       : c.x() == tracker.right() ? tracker.left()
-                                                  : -1;
-        const int oy = c.y() == tracker.top()      ? tracker.bottom()
-                       : c.y() == tracker.bottom() ? tracker.top()
-                                                   : -1;
-        if (ox >= 0 && oy >= 0) {
-            m_drag = Drag::Resize;
-            m_dragStart = QPoint(ox, oy);
-        } else {
-            m_drag = Drag::Move; // edge middles move it
-        }
+    // A corner handle resizes from the opposite corner, an edge's middle
+    // handle moves that edge alone; the inside moves the rectangle.
+    for (const QRect& handle : Handles(tracker)) {
+        if (!handle.contains(pixel)) continue;
+        const QPoint c = handle.center();
+        m_drag = Drag::Resize;
+        m_bResizeX = c.x() == tracker.left() || c.x() == tracker.right();
+        m_bResizeY = c.y() == tracker.top() || c.y() == tracker.bottom();
+        // The moving corner is the handle's, or for an edge's middle the
+        // right or bottom end of that edge.
+        m_dragCorner = QPoint(c.x() == tracker.left() ? tracker.left() : tracker.right(),
+                              c.y() == tracker.top() ? tracker.top() : tracker.bottom());
+        m_dragStart = QPoint(m_dragCorner.x() == tracker.left() ? tracker.right() : tracker.left(),
+                             m_dragCorner.y() == tracker.top() ? tracker.bottom() : tracker.top());
         break;
     }
     if (m_drag == Drag::NewBand && tracker.contains(pixel)) m_drag = Drag::Move;
@@ -256,6 +274,15 @@ QMenu* CZbView::CreateContextMenu() {
     legend->setStatusTip(QStringLiteral("Légender le graphe"));
     legend->setEnabled(ShowsGraph(m_doc) && HasCommand(kCmdContextLegend));
     connect(legend, &QAction::triggered, this, [this] { RunCommand(kCmdContextLegend); });
+    if (m_doc.m_nDisplay & kChannelImage) {
+        // For contrast studies: the row of the reference pixel, else the
+        // mouse's, as a scan the analysis can decode.
+        QAction* row = menu->addAction(QStringLiteral("&Ligne de l'image vers la voie 1"));
+        row->setStatusTip(QStringLiteral("Ecrire la ligne du pixel de référence dans CH1"));
+        const int imageRow = ImageRowUnderCursor(m_doc, m_app);
+        row->setEnabled(imageRow >= 0);
+        connect(row, &QAction::triggered, this, [this, imageRow] { WriteRowAsScan(imageRow); });
+    }
     return menu;
 }
 
@@ -311,6 +338,26 @@ void CZbView::OnTekAcquire() {
     RunModal(dialog);
 }
 
+void CZbView::OnPcMes3() {
+    CPcMes3Dlg dialog(&m_doc, &m_app, OpenCardPorts(m_app.m_strSimulatedCard), this);
+    RunModal(dialog);
+}
+
+void CZbView::OnLeuzeConnect() {
+    CLeuzeConnectDlg dialog(&m_doc, DeviceLinkFactory(m_app.m_ports), this);
+    dialog.exec();
+}
+
+void CZbView::OnLeuzeLaser() {
+    CLaserDlg dialog(&m_doc, DeviceLinkFactory(m_app.m_ports), this);
+    dialog.exec();
+}
+
+void CZbView::OnLeuzeRead() {
+    CLeuzeReadDlg dialog(&m_doc, DeviceLinkFactory(m_app.m_ports), this);
+    RunModal(dialog);
+}
+
 void CZbView::OnExtract() {
     if (m_doc.m_bExtractOpen) return;                     // one at a time; its menu item is checked
     auto* dialog = new CExtractDlg(&m_doc, &m_app, this); // sets the open flag, deletes itself
@@ -326,8 +373,61 @@ void CZbView::OnExtract() {
     RedrawViews();
 }
 
+void CZbView::ExportSpreadsheet() {
+    ::ExportSpreadsheet(this, m_doc);
+}
+
+void CZbView::ReadImage() {
+    ::ReadImage(this, m_doc);
+    RedrawViews();
+}
+
+void CZbView::OnImageRow() {
+    WriteRowAsScan(ImageRowUnderCursor(m_doc, m_app));
+}
+
+void CZbView::WriteRowAsScan(int row) {
+    QString error;
+    if (!WriteImageRow(m_doc, row, &error)) return;
+    m_app.ClearReference();
+    RedrawViews();
+}
+
 void CZbView::OnResetCursor() {
     m_app.ClearReference();
     SetReferencePixel(m_app, 0, 0);
     RedrawViews();
+}
+
+void CZbView::OnRegressions() {
+    if (m_doc.m_bRegressionOpen) return;                     // its menu item is checked
+    auto* dialog = new CRegressionDlg(&m_doc, &m_app, this); // sets the open flag
+    m_pRegressionDlg = dialog;
+    connect(dialog, &CRegressionDlg::redrawRequested, this, &CZbView::RedrawViews);
+    connect(dialog, &CRegressionDlg::closed, this, [this] { m_pRegressionDlg = nullptr; });
+    dialog->show();
+    RedrawViews();
+}
+
+void CZbView::OnZoom() {
+    if (m_doc.m_bZoomOpen) return;
+    auto* dialog = new CZoomDlg(&m_doc, &m_app, this); // resets the zoom, sets the open flag
+    m_pZoomDlg = dialog;
+    connect(dialog, &CZoomDlg::redrawRequested, this, &CZbView::RedrawViews);
+    connect(dialog, &CZoomDlg::closed, this, [this] { m_pZoomDlg = nullptr; });
+    dialog->show();
+    RedrawViews();
+}
+
+void CZbView::OnLegend() {
+    CLegendDlg dialog(&m_doc, this);
+    RunModal(dialog);
+}
+
+// The legend goes where the context menu was opened.
+void CZbView::OnContextLegend() {
+    const FloatPoint page = Coords().PixelToPage(m_nMenuX, m_nMenuY);
+    m_doc.m_fLegendX = page.x;
+    m_doc.m_fLegendY = page.y;
+    OnLegend();
 }

@@ -52,6 +52,19 @@ class CZbView : public QWidget, public CViewCursor {
     void OnAnalyse();
     void OnTekPort();
     void OnTekAcquire();
+    void OnRegressions();
+    void OnZoom();
+    void OnLegend();
+    void OnContextLegend();
+    void ExportSpreadsheet();
+    void ReadImage();
+    // The image row of the reference pixel, else of the mouse, into CH1.
+    void OnImageRow();
+    void WriteRowAsScan(int row);
+    void OnPcMes3();
+    void OnLeuzeConnect();
+    void OnLeuzeLaser();
+    void OnLeuzeRead();
 
   signals:
     // The document or the mouse state changed: panes and menus follow.
@@ -79,8 +92,12 @@ class CZbView : public QWidget, public CViewCursor {
     // Rubber band of the zoom and extraction tools.
     enum class Drag { None, NewBand, Move, Resize };
     Drag m_drag = Drag::None;
-    QPoint m_dragStart;
+    QPoint m_dragStart; // where a move began; the corner that stays in a resize
     QRect m_dragRect;
+    // A resize: the corner that follows the mouse, and along which axes (an
+    // edge's middle handle moves that edge only).
+    QPoint m_dragCorner;
+    bool m_bResizeX = false, m_bResizeY = false;
     QRubberBand* m_pBand = nullptr;
     // What m_pExtractDlg points to while the extraction dialog is open.
     std::unique_ptr<CRectangleTool> m_pExtractTool;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -90,6 +91,8 @@ class TestMainFrame : public QObject {
     void arrowsWrapThroughMPoints();
     void rectangleGoesToTheOpenTools_data();
     void rectangleGoesToTheOpenTools();
+    void handlesResize_data();
+    void handlesResize();
     void regressionPickingTakesTheClick();
     void extractionOpensOnce();
     void analysisFromTheMenuNamesTheWindow();
@@ -98,6 +101,7 @@ class TestMainFrame : public QObject {
     void openingAFileResetsTheReference();
     void titleFollowsTheDocumentName();
     void droppedFilesOpenAndTheRecentListKeepsFour();
+    void recentFileThatIsGoneLeavesTheList();
     void contextMenu();
     void previewClearsTheReference_data();
     void previewClearsTheReference();
@@ -280,7 +284,7 @@ void TestMainFrame::commandTableTexts() {
                        "Visualiser...,|,Acquérir code Leuze...,|,Retourner/Inverser code...,"
                        "Extraire code...,Analyser code...,|,Générer code...,Paramétrer code...,"
                        "|,Zoom...,Régressions...,|,A propos de ..."));
-    // No I/O-port access for an ordinary user, and no dialog yet anyway.
+    // No port access worked out at start and no simulated card: grey.
     QVERIFY(!m_frame->Action(kCmdPcMes3)->isEnabled());
 }
 
@@ -390,6 +394,46 @@ void TestMainFrame::rectangleGoesToTheOpenTools() {
     QCOMPARE(zoom.calls, 2);
 }
 
+void TestMainFrame::handlesResize_data() {
+    QTest::addColumn<QPoint>("handle");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<QRect>("expected");
+    // The rectangle runs from (100, 80) to (300, 250); its middle is (200, 165).
+    QTest::newRow("left middle: the left side only")
+        << QPoint(100, 165) << QPoint(60, 200) << QRect(QPoint(60, 80), QPoint(300, 250));
+    QTest::newRow("right middle: the right side only")
+        << QPoint(300, 165) << QPoint(350, 120) << QRect(QPoint(100, 80), QPoint(350, 250));
+    QTest::newRow("top middle: the top only")
+        << QPoint(200, 80) << QPoint(150, 40) << QRect(QPoint(100, 40), QPoint(300, 250));
+    QTest::newRow("bottom middle: the bottom only")
+        << QPoint(200, 250) << QPoint(260, 300) << QRect(QPoint(100, 80), QPoint(300, 300));
+    QTest::newRow("bottom-right corner: both")
+        << QPoint(300, 250) << QPoint(320, 270) << QRect(QPoint(100, 80), QPoint(320, 270));
+    QTest::newRow("top-left corner past the opposite one")
+        << QPoint(100, 80) << QPoint(350, 300) << QRect(QPoint(300, 250), QPoint(350, 300));
+}
+
+// Dragging a handle of the rubber band moves the sides it sits on; the
+// others stay.
+void TestMainFrame::handlesResize() {
+    QFETCH(QPoint, handle);
+    QFETCH(QPoint, to);
+    QFETCH(QRect, expected);
+    Acquire(50);
+    m_doc->m_nDisplay = 1;
+    m_doc->m_bExtractOpen = 1;
+    RecordingRectangleTool extraction;
+    View()->m_pExtractDlg = &extraction;
+    m_doc->m_tracker = QRect(QPoint(100, 80), QPoint(300, 250));
+    View()->repaint();
+    QTest::mousePress(View(), Qt::LeftButton, Qt::NoModifier, handle);
+    QTest::mouseMove(View(), (handle + to) / 2);
+    QTest::mouseMove(View(), to);
+    QTest::mouseRelease(View(), Qt::LeftButton, Qt::NoModifier, to);
+    QCOMPARE(m_doc->m_tracker, expected);
+    QCOMPARE(extraction.calls, 1);
+}
+
 void TestMainFrame::regressionPickingTakesTheClick() {
     Acquire(50);
     m_doc->m_nDisplay = 1;
@@ -461,12 +505,15 @@ void TestMainFrame::analysisFromTheMenuNamesTheWindow() {
     m_frame->UpdateCommandUi();
     QAction* analyse = m_frame->Action(kCmdAnalyse);
     QVERIFY(analyse->isEnabled());
-    OnNextDialog([](QWidget* dialog) {
-        for (const char* step : {"&Générer fronts", "&Confirmer T&&E", "&Analyser code"})
-            QVERIFY2(ClickButton(dialog, QString::fromUtf8(step)), step);
-        QVERIFY(ClickButton(dialog, QStringLiteral("&Fermer")));
-    });
-    analyse->trigger();
+    auto analyseFromTheMenu = [analyse] {
+        OnNextDialog([](QWidget* dialog) {
+            for (const char* step : {"&Générer fronts", "&Confirmer T&&E", "&Analyser code"})
+                QVERIFY2(ClickButton(dialog, QString::fromUtf8(step)), step);
+            QVERIFY(ClickButton(dialog, QStringLiteral("&Fermer")));
+        });
+        analyse->trigger();
+    };
+    analyseFromTheMenu();
     QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333931"));
     QCOMPARE(m_frame->windowTitle(), QStringLiteral("4006381333931.cod - Lineatix"));
 
@@ -474,6 +521,18 @@ void TestMainFrame::analysisFromTheMenuNamesTheWindow() {
     const QString saved = dir.filePath(QStringLiteral("lu.cod"));
     QVERIFY(m_frame->SaveDocumentFile(saved));
     QCOMPARE(m_frame->windowTitle(), QStringLiteral("lu.cod - Lineatix"));
+
+    // The same code decoded again names the window again, though it is the
+    // name it had before.
+    QVERIFY(m_frame->OpenDocumentFile(path));
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("scan.cod - Lineatix"));
+    analyseFromTheMenu();
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("4006381333931.cod - Lineatix"));
+
+    // The code is not the document's file name: Ctrl+N gives back Sansnom.
+    QCOMPARE(m_doc->m_strFileName, QStringLiteral("SansNom.cod"));
+    m_frame->Action(kCmdFileNew)->trigger(); // Ctrl+N
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Sansnom - Lineatix"));
 }
 
 // Only CH1 holds data: Voie 1 and Fronts can be ticked, the others not.
@@ -556,9 +615,9 @@ void TestMainFrame::openingAFileResetsTheReference() {
     QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333931"));
 }
 
-// A successful analysis names the document after the decoded code: the title
-// follows at the next idle update, Save As proposes that name and Ctrl+N
-// shortens it as it does "SansNom.cod".
+// A name the document gives itself in m_strFileName (an image read does): the
+// title follows at the next idle update, Save As proposes that name and
+// Ctrl+N shortens it as it does "SansNom.cod".
 void TestMainFrame::titleFollowsTheDocumentName() {
     m_doc->m_strFileName = QStringLiteral("5410673004208.cod");
     QTRY_COMPARE(m_frame->windowTitle(), QStringLiteral("5410673004208.cod - Lineatix"));
@@ -613,6 +672,34 @@ void TestMainFrame::droppedFilesOpenAndTheRecentListKeepsFour() {
     QVERIFY(m_frame->OpenDocumentFile(paths[3]));
     QCOMPARE(m_doc->m_strCode, QStringLiteral("4006381333932"));
     QCOMPARE(m_frame->RecentFiles().first(), paths[3]);
+}
+
+// A recent file that is gone is reported and leaves the list.
+void TestMainFrame::recentFileThatIsGoneLeavesTheList() {
+    QTemporaryDir dir;
+    QStringList paths;
+    for (const char* name : {"kept.cod", "gone.cod"}) {
+        paths << QFileInfo(dir.filePath(QLatin1String(name))).absoluteFilePath();
+        QVERIFY(m_frame->SaveDocumentFile(paths.last()));
+    }
+    QVERIFY(QFile::remove(paths[1]));
+    QMenu* recent = nullptr;
+    for (QMenu* menu : m_frame->menuBar()->findChildren<QMenu*>())
+        if (menu->title() == QStringLiteral("&Fichiers récents")) recent = menu;
+    QVERIFY(recent);
+    QCOMPARE(recent->actions().size(), 2);
+    QString reported;
+    OnNextDialog([&reported](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        QVERIFY(box);
+        reported = box->text();
+        box->accept();
+    });
+    recent->actions().first()->trigger(); // the latest: gone.cod
+    QVERIFY(!reported.isEmpty());
+    QCOMPARE(m_frame->RecentFiles(), QStringList{paths[0]});
+    QCOMPARE(recent->actions().size(), 1);
+    QVERIFY(recent->actions().first()->text().endsWith(QDir::toNativeSeparators(paths[0])));
 }
 
 // A right click in the code sheet: the menu pops up where the click was, its

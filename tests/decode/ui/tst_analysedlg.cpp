@@ -121,7 +121,8 @@ class TestAnalyseDlg : public QObject {
         QVERIFY2(qAbs(shownT / multX - 36e-6f) < 2.5e-6f, qPrintable(QString::number(shownT)));
         QVERIFY2(qAbs(shownE / multX - 44e-6f) < 2.5e-6f, qPrintable(QString::number(shownE)));
         QCOMPARE(doc.m_strCode, QStringLiteral("5410673004208"));
-        QCOMPARE(doc.m_strFileName, QStringLiteral("5410673004208.cod"));
+        QCOMPARE(doc.m_strTitle, QStringLiteral("5410673004208.cod"));
+        QCOMPARE(doc.m_strFileName, QStringLiteral("SansNom.cod")); // not the window's name
         QCOMPARE(doc.m_nDisplay, std::int16_t(1 | 64));
         QVERIFY(!IsNoValue(doc.m_fT[0][4])); // the FRONTS curve
         QCOMPARE(app.m_fRefX, 0.0f);
@@ -189,7 +190,7 @@ class TestAnalyseDlg : public QObject {
         QCOMPARE(shownE, QStringLiteral("1e-005"));
         QVERIFY2(message.startsWith(QLatin1String("Erreur(s) d'extraction du code barre:")),
                  qPrintable(message));
-        QCOMPARE(doc.m_strFileName, QStringLiteral("SansNom.cod"));
+        QCOMPARE(doc.m_strTitle, QStringLiteral("Sansnom"));
     }
 
     void reportsDecodingErrors() {
@@ -209,7 +210,7 @@ class TestAnalyseDlg : public QObject {
         });
         QCOMPARE(message, QStringLiteral("Erreur(s) d'extraction du code barre:\n- Erreur de "
                                          "parité\nCliquer sur Fermer..."));
-        QCOMPARE(doc.m_strFileName, QStringLiteral("SansNom.cod"));
+        QCOMPARE(doc.m_strTitle, QStringLiteral("Sansnom"));
     }
 
     void channelRadios() {
