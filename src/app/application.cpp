@@ -23,6 +23,11 @@ bool InstallQtFrench(QCoreApplication& application) {
     return QCoreApplication::installTranslator(translator);
 }
 
+void SetProfileNames() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Lineatix"));
+    QCoreApplication::setApplicationName(QStringLiteral("Lineatix"));
+}
+
 bool TakeSimulatedCard(QStringList* arguments, CZbApp* app, QString* error) {
     const int at = arguments->indexOf(QStringLiteral("--simulated-card"));
     if (at < 0) return true;
@@ -40,18 +45,18 @@ bool TakeSimulatedCard(QStringList* arguments, CZbApp* app, QString* error) {
 int RunApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     InstallQtFrench(application);
-    // The recent-file list lives in the user's settings under these names.
-    QApplication::setOrganizationName(QStringLiteral("Lineatix"));
-    QApplication::setApplicationName(QStringLiteral("Lineatix"));
+    SetProfileNames();
     QApplication::setWindowIcon(ProgramIcon());
     // Wayland desktops take the window's icon and name from its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("lineatix"));
 
-    CZbApp app;
+    // --com1 PATH and --com2 PATH choose the devices for this run only.
     QStringList arguments = QApplication::arguments().mid(1);
+    CZbApp app;
     app.m_bCardAvailable = PortIoPossible();
     QString error;
-    if (!TakeSimulatedCard(&arguments, &app, &error)) {
+    if (!app.m_ports.TakeCommandLine(&arguments, &error) ||
+        !TakeSimulatedCard(&arguments, &app, &error)) {
         std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
         return 1;
     }

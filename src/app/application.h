@@ -14,6 +14,10 @@ int RunApplication(int argc, char** argv);
 // whether it was found.
 bool InstallQtFrench(QCoreApplication& application);
 
+// The names the profile (recent files, the devices of COM1 and COM2) is kept
+// under; the window and the batch acquisitions share it.
+void SetProfileNames();
+
 // --simulated-card CODE puts a PC-MES3 card delivering CODE (13 digits) in
 // the program, which makes its acquisition command available without the
 // hardware. Takes the option off the arguments and makes the card available;

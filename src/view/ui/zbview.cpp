@@ -22,6 +22,8 @@
 #include "instruments/gwinstek/ui/gdsportdlg.h"
 #include "instruments/leuze/ui/leuzedlgs.h"
 #include "instruments/pcmes3/ui/pcmes3dlg.h"
+#include "instruments/tektronix/ui/tekacqdlg.h"
+#include "instruments/tektronix/ui/tekportdlg.h"
 #include "output/imagerow.h"
 #include "output/ui/outputcommands.h"
 #include "view/commandids.h"
@@ -50,6 +52,8 @@ const ViewCommand kViewCommands[] = {
     {kCmdAnalyse, &CZbView::OnAnalyse},
     {kCmdGdsPort, &CZbView::OnGdsPort},
     {kCmdGdsAcquire, &CZbView::OnGdsAcquire},
+    {kCmdTekPort, &CZbView::OnTekPort},
+    {kCmdTekAcquire, &CZbView::OnTekAcquire},
     {kCmdRegressions, &CZbView::OnRegressions},
     {kCmdZoom, &CZbView::OnZoom},
     {kCmdLegend, &CZbView::OnLegend},
@@ -324,6 +328,17 @@ void CZbView::OnRotate() {
 
 void CZbView::OnAnalyse() {
     CAnalyseDlg dialog(&m_doc, &m_app, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnTekPort() {
+    CTekPortDlg dialog(&m_doc, this);
+    dialog.exec();
+    RedrawViews();
+}
+
+void CZbView::OnTekAcquire() {
+    CTekAcqDlg dialog(&m_doc, this);
     RunModal(dialog);
 }
 

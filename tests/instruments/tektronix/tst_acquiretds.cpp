@@ -1,0 +1,145 @@
+// lineatix --acquire tds against the simulated oscilloscope on a real
+// pseudo-terminal, the saved scan decoded back to the simulated code, and the
+// ports that fail: absent, in use, an instrument that never answers.
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "instruments/serial/serialdevice.h"
+#include "ptysupport.h"
+#include "testsupport.h"
+
+namespace {
+
+QString Text(const QByteArray& bytes) {
+    return QString::fromLocal8Bit(bytes);
+}
+
+} // namespace
+
+class TestAcquireTds : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        // The batch reads the profile for COM1 and COM2: keep the user's out.
+        qputenv("XDG_CONFIG_HOME", QByteArray(m_config.path().toLocal8Bit()));
+    }
+
+    void acquiresTheSimulatedCodeAndDecodesIt_data() {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("firstSource");
+        QTest::newRow("TDS 3XX, two channels")
+            << QStringList() << QStringList{"--channels", "CH1,CH2"} << "5410673004208"
+            << "CH1";
+        QTest::newRow("another model, MATH")
+            << QStringList{"--type", "xxx", "--code", "4006381333931"}
+            << QStringList{"--channels", "math"} << "4006381333931"
+            << "MATH";
+    }
+    void acquiresTheSimulatedCodeAndDecodesIt() {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, options);
+        QFETCH(QString, code);
+        QFETCH(QString, firstSource);
+        auto sim = StartSimulator(QStringLiteral("tds"), simulator);
+        QVERIFY(!sim->devicePath.isEmpty());
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("scan.cod"));
+        const ProcessResult run = RunLineatix(
+            QStringList{"--acquire", "tds", "--port", sim->devicePath, "--save", saved} + options);
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        const QStringList lines = Text(run.out).split(QLatin1Char('\n'));
+        QCOMPARE(
+            lines.value(0),
+            QStringLiteral("Sélectionner les voies d'acquisition, puis cliquer sur Acquérir."));
+        QCOMPARE(lines.value(1), QStringLiteral("Acquisition en cours: ") + firstSource);
+        QVERIFY(lines.value(2).startsWith(QStringLiteral("NR_Pt: 2500, PT_Off: 1250, XINCr: "
+                                                         "4.0e-006, YMUlt: 4.0e-002")));
+        QVERIFY2(Text(run.out).contains(QStringLiteral("Fin d'acquisition.\n2500 valeurs écrites "
+                                                       "dans le tableau.\n(")),
+                 run.out.constData());
+        QVERIFY(run.err.isEmpty());
+
+        const ProcessResult decode = RunLineatix({"--decode", saved});
+        QCOMPARE(decode.exitCode, 0);
+        QVERIFY2(Text(decode.out).contains(QStringLiteral("Code barre extrait: ") + code),
+                 decode.out.constData());
+    }
+
+    // The type given replaces the identification's: a 3XX's prefixed queries
+    // go unanswered by another model, a reading error.
+    void aWrongTypeIsAReadingError() {
+        auto sim = StartSimulator(QStringLiteral("tds"), {"--type", "xxx"});
+        QVERIFY(!sim->devicePath.isEmpty());
+        const ProcessResult run =
+            RunLineatix({"--acquire", "tds", "--port", sim->devicePath, "--type", "3xx"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(Text(run.err).trimmed(), QStringLiteral("Erreur de lecture paramètres !"));
+        QVERIFY(!Text(run.out).contains(QStringLiteral("Erreur")));
+    }
+
+    void portsThatFail() {
+        // Absent.
+        ProcessResult run = RunLineatix(
+            {"--acquire", "tds", "--port", "/dev/ttyLineatixNone", "--channels", "CH2"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(Text(run.err),
+                 QStringLiteral("Erreur d'écriture sur le port série n°1 !\n"
+                                "Erreur de connexion au port COM1 !\n"
+                                "Le périphérique /dev/ttyLineatixNone n'existe pas.\n"));
+
+        // In use by another program.
+        CTestPty pty;
+        QString reason;
+        auto holder = OpenSerialDevice(pty.SlavePath(), &reason);
+        QVERIFY2(holder, qPrintable(reason));
+        run = RunLineatix({"--acquire", "tds", "--port", pty.SlavePath()});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(Text(run.err).contains(QStringLiteral("est utilisé par un autre programme.")),
+                 run.err.constData());
+        holder.reset();
+
+        // An instrument that never answers.
+        run = RunLineatix({"--acquire", "tds", "--port", pty.SlavePath()});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(Text(run.err).trimmed(),
+                 QStringLiteral("Erreur de communication avec oscilloscope Tektronix !"));
+        QCOMPARE(pty.ReadAvailable(), QByteArray("DATA:ENCDG ASCII\nRS232:PRESET\nID?\n"));
+    }
+
+    void wrongArguments_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("no port") << QStringList{"--acquire", "tds"};
+        QTest::newRow("three sources")
+            << QStringList{"--acquire", "tds", "--port", "COM1", "--channels", "CH1,CH2,MATH"};
+        QTest::newRow("unknown source")
+            << QStringList{"--acquire", "tds", "--port", "COM1", "--channels", "CH3"};
+        QTest::newRow("repeated source")
+            << QStringList{"--acquire", "tds", "--port", "COM1", "--channels", "CH1,ch1"};
+        QTest::newRow("unknown type")
+            << QStringList{"--acquire", "tds", "--port", "COM1", "--type", "2xx"};
+    }
+    void wrongArguments() {
+        QFETCH(QStringList, arguments);
+        const ProcessResult run = RunLineatix(arguments);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(Text(run.err).startsWith(QStringLiteral("Usage: lineatix --acquire tds")));
+    }
+
+    // The window's --com1 and --com2 take a device path each.
+    void aComOptionNeedsItsPath() {
+        const ProcessResult run = RunLineatix({"--com2"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(Text(run.err).trimmed(),
+                 QStringLiteral("--com2 attend le chemin d'un périphérique."));
+    }
+
+  private:
+    QTemporaryDir m_config;
+};
+
+QTEST_GUILESS_MAIN(TestAcquireTds)
+#include "tst_acquiretds.moc"
