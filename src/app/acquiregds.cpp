@@ -49,21 +49,11 @@ int AcquireGdsCommand(const QStringList& arguments) {
     const std::int16_t wanted = ChannelBits(options.Value(QStringLiteral("--channels"), "CH1"));
     if (wanted == 0) return -1;
 
-    // COM1 and COM2 stand for the devices the user chose in the port dialogs:
-    // the window's profile.
-    QCoreApplication::setOrganizationName(QStringLiteral("Lineatix"));
-    QCoreApplication::setApplicationName(QStringLiteral("Lineatix"));
     CZbApp app;
-    app.m_ports.LoadProfile();
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
-    const QString port = options.Value(QStringLiteral("--port"));
-    int index = CPortNames::IndexOf(port);
-    if (index < 0) { // a device path stands for COM1 for this run
-        index = 0;
-        app.m_ports.OverrideDevicePath(index, port);
-    }
-    doc.m_nScopePort = static_cast<std::int16_t>(index);
+    doc.m_nScopePort =
+        static_cast<std::int16_t>(TakeBatchPort(options.Value(QStringLiteral("--port")), app));
 
     CGdsAcqController controller(&doc);
     QString shown;

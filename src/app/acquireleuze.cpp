@@ -19,21 +19,6 @@ namespace {
 constexpr double kDefaultTimeoutSeconds = 10;
 constexpr int kNoCode = 1; // exit status when nothing was read in time
 
-// The device the port argument names; COM1 and COM2 as the profile sets them.
-int TakePort(const QString& port, CPortNames* ports) {
-    const int index = CPortNames::IndexOf(port);
-    if (index >= 0) {
-        if (QCoreApplication::organizationName().isEmpty())
-            QCoreApplication::setOrganizationName(QStringLiteral("Lineatix"));
-        if (QCoreApplication::applicationName().isEmpty())
-            QCoreApplication::setApplicationName(QStringLiteral("Lineatix"));
-        ports->LoadProfile();
-        return index;
-    }
-    ports->OverrideDevicePath(0, port);
-    return 0;
-}
-
 } // namespace
 
 int AcquireLeuzeCommand(const QStringList& arguments) {
@@ -54,7 +39,7 @@ int AcquireLeuzeCommand(const QStringList& arguments) {
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
-    const int index = TakePort(port, &app.m_ports);
+    const int index = TakeBatchPort(port, app);
     doc.m_nLeuzePort = static_cast<std::int16_t>(index);
     std::unique_ptr<CLeuzeLink> link = std::make_unique<CLeuzeLink>(index, app.m_ports);
     if (!link->IsOpen()) {

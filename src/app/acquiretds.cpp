@@ -62,19 +62,10 @@ int AcquireTdsCommand(const QStringList& arguments) {
     const QString type = options.Value(QStringLiteral("--type")).toLower();
     if (!type.isEmpty() && type != QLatin1String("3xx") && type != QLatin1String("xxx")) return -1;
 
-    SetProfileNames();
     CZbApp app;
-    app.m_ports.LoadProfile();
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
-    // A plain path stands in for COM1 during this run.
-    const QString port = options.Value(QStringLiteral("--port"));
-    int index = CPortNames::IndexOf(port);
-    if (index < 0) {
-        app.m_ports.OverrideDevicePath(0, port);
-        index = 0;
-    }
-    doc.m_nScopePort = std::int16_t(index);
+    doc.m_nScopePort = std::int16_t(TakeBatchPort(options.Value(QStringLiteral("--port")), app));
 
     CTekAcqController controller(&doc);
     CTekAcquisition& acquisition = controller.m_acquisition;

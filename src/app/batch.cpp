@@ -61,6 +61,14 @@ void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom) {
     if (zoom.given) doc.SetZoom(zoom.x1, zoom.y1, zoom.x2, zoom.y2);
 }
 
+int TakeBatchPort(const QString& port, CZbApp& app) {
+    app.m_ports.LoadProfile();
+    const int index = CPortNames::IndexOf(port);
+    if (index >= 0) return index;
+    app.m_ports.OverrideDevicePath(0, port);
+    return 0;
+}
+
 void PrintBatchText(const QString& text) {
     std::printf("%s\n", text.toLocal8Bit().constData());
     std::fflush(stdout);

@@ -37,6 +37,11 @@ void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom);
 // A text of a window on standard output, at once (scripts follow it as it comes).
 void PrintBatchText(const QString& text);
 
+// The port index a --port argument names (COM1, COM2 as the profile sets
+// them); a device path stands for COM1 during this run.
+class CZbApp;
+int TakeBatchPort(const QString& port, CZbApp& app);
+
 // Exit status: 0 success, 1 file or usage error (messages on standard error),
 // other values as each command documents.
 int RunBatch(const BatchCommand& command, const QStringList& arguments);

@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         g_defaultHandler = qInstallMessageHandler(BatchMessageHandler);
         QGuiApplication application(argc, argv);
+        // The window's profile (the devices of COM1 and COM2) and folders.
+        SetProfileNames();
         return RunBatch(*command, arguments);
     }
     return RunApplication(argc, argv);

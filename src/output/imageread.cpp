@@ -54,5 +54,6 @@ int ReadImageFile(CZbDoc& doc, const QString& path) {
     }
     doc.m_nDisplay = kChannelImage;
     doc.m_strFileName = path.toLower();
+    doc.m_strTitle = doc.m_strFileName; // even when the same image is read again
     return status;
 }

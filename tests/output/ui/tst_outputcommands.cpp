@@ -224,6 +224,15 @@ class TestOutputCommands : public QObject {
         QVERIFY(!m_app->HasReference());
         m_frame->UpdateCommandUi();
         QVERIFY(m_frame->Action(kCmdAnalyse)->isEnabled());
+
+        // An analysis names the window after its code; reading the same image
+        // again names it after the image once more.
+        m_doc->m_strTitle = QStringLiteral("5410673004208.cod");
+        QTRY_COMPARE(m_frame->windowTitle(), QStringLiteral("5410673004208.cod - Lineatix"));
+        WhenShown<QFileDialog>(m_frame.get(),
+                               [&](QFileDialog* chooser) { Choose(chooser, image); });
+        m_frame->Action(kCmdReadImage)->trigger();
+        QTRY_COMPARE(m_frame->windowTitle(), image.toLower() + QStringLiteral(" - Lineatix"));
     }
 
     void unreadableImage() {
