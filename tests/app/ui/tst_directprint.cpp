@@ -16,16 +16,14 @@
 #include "dialogdriver.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "mainwindowtest.h"
 #include "testsupport.h"
 #include "view/commandids.h"
 
-class TestDirectPrint : public QObject {
+class TestDirectPrint : public CMainWindowTest {
     Q_OBJECT
   private:
     QTemporaryDir m_dir;
-    std::unique_ptr<CZbApp> m_app;
-    std::unique_ptr<CZbDoc> m_doc;
-    std::unique_ptr<CMainFrame> m_frame;
 
     // The text of the modal window the command opens, closing it; empty when
     // none opens.
@@ -50,18 +48,8 @@ class TestDirectPrint : public QObject {
         QSettings::setDefaultFormat(QSettings::IniFormat);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
     }
-    void init() {
-        m_app = std::make_unique<CZbApp>();
-        m_doc = std::make_unique<CZbDoc>(m_app.get());
-        m_frame = std::make_unique<CMainFrame>(*m_doc, *m_app);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-    }
-    void cleanup() {
-        m_frame.reset();
-        m_doc.reset();
-        m_app.reset();
-    }
+    void init() { QVERIFY(OpenWindow()); }
+    void cleanup() { CloseWindow(); }
 
     // With no printer and none chosen there is nowhere to print: the failure is
     // said, and no print dialog asks for one.

@@ -26,6 +26,7 @@
 #include "graph/ui/legenddlg.h"
 #include "graph/ui/regressiondlg.h"
 #include "graph/ui/zoomdlg.h"
+#include "mainwindowtest.h"
 #include "view/commandids.h"
 #include "view/ui/zbview.h"
 #include "view/viewcoords.h"
@@ -63,29 +64,13 @@ QStringList Lines(const QListWidget* list) {
 
 } // namespace
 
-class TestGraphTools : public QObject {
+class TestGraphTools : public CMainWindowTest {
     Q_OBJECT
 
   private slots:
-    void initTestCase() {
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
-        QApplication::setOrganizationName(QStringLiteral("LineatixTest"));
-        QApplication::setApplicationName(QStringLiteral("LineatixTest"));
-    }
-    void init() {
-        m_app = std::make_unique<CZbApp>();
-        m_doc = std::make_unique<CZbDoc>(m_app.get());
-        m_frame = std::make_unique<CMainFrame>(*m_doc, *m_app);
-        m_frame->resize(1000, 700);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-    }
-    void cleanup() {
-        m_frame.reset();
-        m_doc.reset();
-        m_app.reset();
-    }
+    void initTestCase() { UseTestProfile(); }
+    void init() { QVERIFY(OpenWindow(QSize(1000, 700))); }
+    void cleanup() { CloseWindow(); }
 
     void regressionFromTheMenu();
     void regressionPicksTheFirstChannel();
@@ -149,11 +134,6 @@ class TestGraphTools : public QObject {
         });
         m_frame->Action(command)->trigger();
     }
-
-    QTemporaryDir m_settingsDir;
-    std::unique_ptr<CZbApp> m_app;
-    std::unique_ptr<CZbDoc> m_doc;
-    std::unique_ptr<CMainFrame> m_frame;
 };
 
 void TestGraphTools::regressionFromTheMenu() {

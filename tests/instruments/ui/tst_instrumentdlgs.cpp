@@ -18,6 +18,7 @@
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "instruments/leuze/leuzelink.h"
+#include "mainwindowtest.h"
 #include "ptysupport.h"
 #include "testsupport.h"
 #include "view/commandids.h"
@@ -62,29 +63,14 @@ QByteArray Received(CTestPty& pty) {
 
 } // namespace
 
-class TestInstrumentDialogs : public QObject {
+class TestInstrumentDialogs : public CMainWindowTest {
     Q_OBJECT
   private slots:
-    void initTestCase() {
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
-        QApplication::setOrganizationName(QStringLiteral("LineatixTest"));
-        QApplication::setApplicationName(QStringLiteral("LineatixTest"));
-    }
+    void initTestCase() { UseTestProfile(); }
 
-    void init() {
-        m_app = std::make_unique<CZbApp>();
-        m_doc = std::make_unique<CZbDoc>(m_app.get());
-        m_frame = std::make_unique<CMainFrame>(*m_doc, *m_app);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-    }
+    void init() { QVERIFY(OpenWindow()); }
 
-    void cleanup() {
-        m_frame.reset();
-        m_doc.reset();
-        m_app.reset();
-    }
+    void cleanup() { CloseWindow(); }
 
     // Grey without port access or the simulated card.
     void pcMes3CommandNeedsTheCard() {
@@ -259,11 +245,6 @@ class TestInstrumentDialogs : public QObject {
         QVERIFY(TakeSimulatedCard(&arguments, m_app.get(), &error));
         m_frame->UpdateCommandUi();
     }
-
-    QTemporaryDir m_settingsDir;
-    std::unique_ptr<CZbApp> m_app;
-    std::unique_ptr<CZbDoc> m_doc;
-    std::unique_ptr<CMainFrame> m_frame;
 };
 
 QTEST_MAIN(TestInstrumentDialogs)

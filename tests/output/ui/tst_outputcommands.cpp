@@ -19,6 +19,7 @@
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "imagetools.h"
+#include "mainwindowtest.h"
 #include "output/spreadsheet.h"
 #include "testsupport.h"
 #include "view/commandids.h"
@@ -50,14 +51,10 @@ void Choose(QFileDialog* chooser, const QString& path) {
 
 } // namespace
 
-class TestOutputCommands : public QObject {
+class TestOutputCommands : public CMainWindowTest {
     Q_OBJECT
   private:
-    QTemporaryDir m_settingsDir;
     QTemporaryDir m_dir;
-    std::unique_ptr<CZbApp> m_app;
-    std::unique_ptr<CZbDoc> m_doc;
-    std::unique_ptr<CMainFrame> m_frame;
 
     QString Readout() {
         m_frame->UpdateStatusPanes();
@@ -108,25 +105,9 @@ class TestOutputCommands : public QObject {
     }
 
   private slots:
-    void initTestCase() {
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
-        QApplication::setOrganizationName(QStringLiteral("LineatixTest"));
-        QApplication::setApplicationName(QStringLiteral("LineatixTest"));
-    }
-    void init() {
-        m_app = std::make_unique<CZbApp>();
-        m_doc = std::make_unique<CZbDoc>(m_app.get());
-        m_frame = std::make_unique<CMainFrame>(*m_doc, *m_app);
-        m_frame->resize(1000, 700);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-    }
-    void cleanup() {
-        m_frame.reset();
-        m_doc.reset();
-        m_app.reset();
-    }
+    void initTestCase() { UseTestProfile(); }
+    void init() { QVERIFY(OpenWindow(QSize(1000, 700))); }
+    void cleanup() { CloseWindow(); }
 
     // The chooser offers the two filters and starts on "*.txt"; a new file is
     // written at once, an existing one only after "Yes".
