@@ -41,10 +41,6 @@ bool ParseOptions(const QStringList& arguments, DecodeOptions* options) {
     return !options->input.isEmpty();
 }
 
-void PrintStep(const QString& text) {
-    std::printf("%s\n", text.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
 
 } // namespace
 
@@ -66,14 +62,14 @@ int DecodeCommand(const QStringList& arguments) {
 
     CCodeAnalysis analysis(&doc);
     analysis.SetMessageHandler([](const QString& text) { PrintBatchError(text); });
-    PrintStep(analysis.m_strMessage);
+    PrintBatchText(analysis.m_strMessage);
     if (options.uRefGiven) analysis.m_fURef = options.uRef;
     analysis.Generate();
-    PrintStep(analysis.m_strMessage);
+    PrintBatchText(analysis.m_strMessage);
     analysis.Confirm();
-    PrintStep(analysis.m_strMessage);
+    PrintBatchText(analysis.m_strMessage);
     const std::int16_t flags = analysis.Analyse();
-    PrintStep(analysis.m_strMessage);
+    PrintBatchText(analysis.m_strMessage);
     analysis.Close(&app);
 
     if (!SaveBatchOutput(doc, options.output)) return 1;
