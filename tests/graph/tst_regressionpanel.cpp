@@ -137,7 +137,7 @@ class TestRegressionPanel : public QObject {
         QCOMPARE(doc.m_pRegressions->m_fTolerance, kept);
     }
 
-    // The Part's own examples, and the rows the fit skips or cannot use.
+    // The worked examples of the fit, and the rows it skips or cannot use.
     void compute_data() {
         QTest::addColumn<QVector<QPointF>>("samples");
         QTest::addColumn<int>("type");
