@@ -36,8 +36,14 @@ std::int16_t CTekAcquisition::CheckedMask() const {
 void CTekAcquisition::Open() {
     m_pDoc->m_astrLegend = QStringList{QStringLiteral("ACQ. OSCILLOSCOPE TEKTRONIX"),
                                        QStringLiteral("Nom(s)/Prénom(s):")};
-    for (int i = 0; i < kTekSourceCount; ++i)
-        SetChecked(i, m_pDoc->m_nChannels & kTekSources[i].bit);
+    // A file may hold any mask, but the table has columns for two sources
+    // only: the two lowest are preset, so a third never writes past them.
+    int preset = 0;
+    for (int i = 0; i < kTekSourceCount; ++i) {
+        const bool checked = (m_pDoc->m_nChannels & kTekSources[i].bit) && preset < 2;
+        SetChecked(i, checked);
+        if (checked) ++preset;
+    }
     m_strMessage =
         QStringLiteral("Sélectionner les voies d'acquisition, puis cliquer sur Acquérir.");
     ApplyCheckBoxRule();

@@ -208,6 +208,21 @@ class TestTekAcquisition : public QObject {
                                 "Le périphérique /dev/ttyS0 n'existe pas."));
     }
 
+    // A stored mask of three sources or more presets the two lowest only:
+    // the table has columns for two.
+    void aStoredMaskPresetsTwoSourcesAtMost() {
+        Rig rig;
+        rig.doc.m_nChannels = 1 | 2 | 4 | 8 | 16;
+        rig.Identify(kIdXxx);
+        const bool presetAndEnabled[kTekSourceCount] = {true, true, false, false, false};
+        for (int i = 0; i < kTekSourceCount; ++i) {
+            QCOMPARE(rig.acquisition->IsChecked(i), presetAndEnabled[i]);
+            QCOMPARE(rig.acquisition->m_bSourceEnabled[i], presetAndEnabled[i]);
+        }
+        rig.acquisition->Acquire();
+        QCOMPARE(rig.doc.m_nChannels, std::int16_t(3));
+    }
+
     void twoBoxesDisableTheOtherThree() {
         Rig rig;
         rig.Identify(kIdXxx);
