@@ -39,12 +39,12 @@ std::int16_t ChannelBits(const QString& list) {
 } // namespace
 
 int AcquireGdsCommand(const QStringList& arguments) {
-    OptionSpec spec;
-    spec.valueOptions = {QStringLiteral("--port"), QStringLiteral("--channels"),
+    OptionRules rules;
+    rules.valueOptions = {QStringLiteral("--port"), QStringLiteral("--channels"),
                          QStringLiteral("--save")};
-    spec.maxPositional = 1;
+    rules.maxPositional = 1;
     ParsedOptions options;
-    if (!ParseOptions(arguments, 2, spec, &options) || !options.Has(QStringLiteral("--port")))
+    if (!ParseOptions(arguments, 2, rules, &options) || !options.Has(QStringLiteral("--port")))
         return -1;
     const std::int16_t wanted = ChannelBits(options.Value(QStringLiteral("--channels"), "CH1"));
     if (wanted == 0) return -1;

@@ -22,12 +22,12 @@ constexpr int kNoCode = 1; // exit status when nothing was read in time
 } // namespace
 
 int AcquireLeuzeCommand(const QStringList& arguments) {
-    OptionSpec spec;
-    spec.valueOptions = {QStringLiteral("--port"), QStringLiteral("--timeout"),
+    OptionRules rules;
+    rules.valueOptions = {QStringLiteral("--port"), QStringLiteral("--timeout"),
                          QStringLiteral("--save")};
-    spec.maxPositional = 1;
+    rules.maxPositional = 1;
     ParsedOptions options;
-    if (!ParseOptions(arguments, 2, spec, &options)) return -1;
+    if (!ParseOptions(arguments, 2, rules, &options)) return -1;
     const QString port = options.Value(QStringLiteral("--port"));
     if (port.isEmpty()) return -1;
     bool ok = true;

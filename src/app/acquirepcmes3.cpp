@@ -13,11 +13,11 @@
 #include "instruments/pcmes3/simulatedcard.h"
 
 int AcquirePcmes3Command(const QStringList& arguments) {
-    OptionSpec spec;
-    spec.valueOptions = {QStringLiteral("--simulated-card"), QStringLiteral("--save")};
-    spec.maxPositional = 1;
+    OptionRules rules;
+    rules.valueOptions = {QStringLiteral("--simulated-card"), QStringLiteral("--save")};
+    rules.maxPositional = 1;
     ParsedOptions options;
-    if (!ParseOptions(arguments, 2, spec, &options)) return -1;
+    if (!ParseOptions(arguments, 2, rules, &options)) return -1;
     const QString code = options.Value(QStringLiteral("--simulated-card"));
     if (code.isEmpty()) return -1;
     if (!CSimulatedCard::IsCardCode(code)) {

@@ -52,8 +52,8 @@ bool Failed(const CTekAcquisition& acquisition) {
 
 int AcquireTdsCommand(const QStringList& arguments) {
     ParsedOptions options;
-    const OptionSpec spec{{"--port", "--channels", "--type", "--save"}, {}, 0, 1};
-    if (!ParseOptions(arguments, 2, spec, &options) || !options.Has(QStringLiteral("--port")))
+    const OptionRules rules{{"--port", "--channels", "--type", "--save"}, {}, 0, 1};
+    if (!ParseOptions(arguments, 2, rules, &options) || !options.Has(QStringLiteral("--port")))
         return -1;
     QList<int> sources;
     if (!ParseChannels(options.Value(QStringLiteral("--channels"), QStringLiteral("CH1")),

@@ -1,14 +1,14 @@
 #include "common/options.h"
 
-bool ParseOptions(const QStringList& arguments, int from, const OptionSpec& spec,
+bool ParseOptions(const QStringList& arguments, int from, const OptionRules& rules,
                   ParsedOptions* parsed) {
     *parsed = ParsedOptions();
     for (int k = from; k < arguments.size(); ++k) {
         const QString& argument = arguments.at(k);
-        if (spec.valueOptions.contains(argument)) {
+        if (rules.valueOptions.contains(argument)) {
             if (k + 1 >= arguments.size()) return false;
             parsed->values[argument] << arguments.at(++k);
-        } else if (spec.flags.contains(argument)) {
+        } else if (rules.flags.contains(argument)) {
             parsed->flags.insert(argument);
         } else if (argument.startsWith(QLatin1String("--"))) {
             return false;
@@ -17,5 +17,5 @@ bool ParseOptions(const QStringList& arguments, int from, const OptionSpec& spec
         }
     }
     const int count = parsed->positional.size();
-    return count >= spec.minPositional && count <= spec.maxPositional;
+    return count >= rules.minPositional && count <= rules.maxPositional;
 }

@@ -8,7 +8,7 @@
 // The one command-line reader of the batch commands and the simulators:
 // "--name value" options (a name may repeat), "--flag" switches and
 // positional arguments, in any order.
-struct OptionSpec {
+struct OptionRules {
     QStringList valueOptions; // "--save", "--port"...
     QStringList flags;        // "--inverted"...
     int minPositional = 0;
@@ -29,6 +29,6 @@ struct ParsedOptions {
 };
 
 // Reads arguments[from...]; false on an unknown option, an option without its
-// value, or a count of positional arguments outside the spec's range.
-bool ParseOptions(const QStringList& arguments, int from, const OptionSpec& spec,
+// value, or a count of positional arguments outside the rules' range.
+bool ParseOptions(const QStringList& arguments, int from, const OptionRules& rules,
                   ParsedOptions* parsed);

@@ -137,12 +137,12 @@ class CGdsSimulator : public CSimInstrument {
 } // namespace
 
 int RunGdsSimulator(const QStringList& arguments) {
-    OptionSpec spec;
-    spec.valueOptions = {QStringLiteral("--code"),        QStringLiteral("--code2"),
+    OptionRules rules;
+    rules.valueOptions = {QStringLiteral("--code"),        QStringLiteral("--code2"),
                          QStringLiteral("--channel-off"), QStringLiteral("--pieces"),
                          QStringLiteral("--pause"),       QStringLiteral("--link")};
     ParsedOptions parsed;
-    if (!ParseOptions(arguments, 0, spec, &parsed)) return -1;
+    if (!ParseOptions(arguments, 0, rules, &parsed)) return -1;
     SimOptions options;
     options.code[0] = parsed.Value(QStringLiteral("--code"), options.code[0]);
     options.code[1] = parsed.Value(QStringLiteral("--code2"), options.code[0]);

@@ -28,11 +28,11 @@ class CLeuzeInstrument : public CSimInstrument {
 } // namespace
 
 int RunLeuzeSimulator(const QStringList& arguments) {
-    OptionSpec spec;
-    spec.valueOptions = {QStringLiteral("--code"), QStringLiteral("--interval"),
+    OptionRules rules;
+    rules.valueOptions = {QStringLiteral("--code"), QStringLiteral("--interval"),
                          QStringLiteral("--seed"), QStringLiteral("--link")};
     ParsedOptions options;
-    if (!ParseOptions(arguments, 0, spec, &options)) return -1;
+    if (!ParseOptions(arguments, 0, rules, &options)) return -1;
     bool ok = true;
     const int interval = options
                              .Value(QStringLiteral("--interval"),

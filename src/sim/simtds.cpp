@@ -173,8 +173,8 @@ class CTdsSimulator : public CSimInstrument {
 
 int RunTdsSimulator(const QStringList& arguments) {
     ParsedOptions options;
-    const OptionSpec spec{{"--code", "--code2", "--type", "--link"}, {}, 0, 0};
-    if (!ParseOptions(arguments, 0, spec, &options)) return -1;
+    const OptionRules rules{{"--code", "--code2", "--type", "--link"}, {}, 0, 0};
+    if (!ParseOptions(arguments, 0, rules, &options)) return -1;
     const QString code = options.Value(QStringLiteral("--code"), QLatin1String(kDefaultCode));
     const QString code2 = options.Value(QStringLiteral("--code2"));
     const QString type = options.Value(QStringLiteral("--type"), QStringLiteral("3xx")).toLower();
