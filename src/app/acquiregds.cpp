@@ -3,7 +3,6 @@
 // through the dialog's own steps and timers.
 
 #include <QCoreApplication>
-#include <cstdio>
 
 #include "app/batch.h"
 #include "app/batchcommands.h"
@@ -16,22 +15,13 @@ namespace {
 
 using State = CGdsAcquisition::State;
 
-void PrintText(const QString& text) {
-    std::printf("%s\n", text.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-// "CH1,CH2" as check-box bits; 0 for a name that is no channel.
+// "CH1,CH2" as check-box bits; 0 for a name that is not one of the two.
 std::int16_t ChannelBits(const QString& list) {
     std::int16_t bits = 0;
     for (const QString& name : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QString channel = name.trimmed().toUpper();
-        if (channel == QLatin1String("CH1"))
-            bits |= 1;
-        else if (channel == QLatin1String("CH2"))
-            bits |= 2;
-        else
-            return 0;
+        const std::int16_t channel = ChannelFromName(name.trimmed().toUpper());
+        if (channel != kChannelCh1 && channel != kChannelCh2) return 0;
+        bits = std::int16_t(bits | channel);
     }
     return bits;
 }
@@ -41,7 +31,7 @@ std::int16_t ChannelBits(const QString& list) {
 int AcquireGdsCommand(const QStringList& arguments) {
     OptionRules rules;
     rules.valueOptions = {QStringLiteral("--port"), QStringLiteral("--channels"),
-                         QStringLiteral("--save")};
+                          QStringLiteral("--save")};
     rules.maxPositional = 1;
     ParsedOptions options;
     if (!ParseOptions(arguments, 2, rules, &options) || !options.Has(QStringLiteral("--port")))
@@ -59,7 +49,7 @@ int AcquireGdsCommand(const QStringList& arguments) {
     QString shown;
     QObject::connect(&controller, &CGdsAcqController::changed, [&] {
         const QString& message = controller.Acquisition().m_strMessage;
-        if (message != shown) PrintText(shown = message);
+        if (message != shown) PrintBatchText(shown = message);
     });
     QObject::connect(&controller, &CGdsAcqController::messageBox,
                      [](const QString& text) { PrintBatchError(text); });

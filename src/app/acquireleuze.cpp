@@ -24,7 +24,7 @@ constexpr int kNoCode = 1; // exit status when nothing was read in time
 int AcquireLeuzeCommand(const QStringList& arguments) {
     OptionRules rules;
     rules.valueOptions = {QStringLiteral("--port"), QStringLiteral("--timeout"),
-                         QStringLiteral("--save")};
+                          QStringLiteral("--save")};
     rules.maxPositional = 1;
     ParsedOptions options;
     if (!ParseOptions(arguments, 2, rules, &options)) return -1;

@@ -5,7 +5,6 @@
 // dialog's message on standard error.
 
 #include <QEventLoop>
-#include <cstdio>
 
 #include "app/application.h"
 #include "app/batch.h"
@@ -73,8 +72,7 @@ int AcquireTdsCommand(const QStringList& arguments) {
     QObject::connect(&controller, &CTekAcqController::fieldsChanged, [&] {
         if (acquisition.m_strMessage == shown || Failed(acquisition)) return;
         shown = acquisition.m_strMessage;
-        std::printf("%s\n", shown.toLocal8Bit().constData());
-        std::fflush(stdout);
+        PrintBatchText(shown);
     });
     QObject::connect(&controller, &CTekAcqController::messageBox,
                      [](const QString& text) { PrintBatchError(text); });

@@ -6,6 +6,7 @@
 #include "app/batch.h"
 #include "app/batchcommands.h"
 #include "common/novalue.h"
+#include "common/options.h"
 #include "decode/analysis.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
@@ -22,31 +23,26 @@ struct DecodeOptions {
     QString output;
 };
 
-bool ParseOptions(const QStringList& arguments, DecodeOptions* options) {
-    for (int k = 1; k < arguments.size(); ++k) {
-        const QString& argument = arguments.at(k);
-        if (argument == QLatin1String("--uref") && k + 1 < arguments.size()) {
-            bool ok = false;
-            options->uRef = arguments.at(++k).toFloat(&ok);
-            if (!ok) return false;
-            options->uRefGiven = true;
-        } else if (argument == QLatin1String("--save") && k + 1 < arguments.size()) {
-            options->output = arguments.at(++k);
-        } else if (argument.startsWith(QLatin1String("--")) || !options->input.isEmpty()) {
-            return false;
-        } else {
-            options->input = argument;
-        }
+bool ReadOptions(const QStringList& arguments, DecodeOptions* options) {
+    const OptionRules rules{{QStringLiteral("--uref"), QStringLiteral("--save")}, {}, 1, 1};
+    ParsedOptions parsed;
+    if (!ParseOptions(arguments, 1, rules, &parsed)) return false;
+    options->input = parsed.positional.at(0);
+    options->output = parsed.Value(QStringLiteral("--save"));
+    if (parsed.Has(QStringLiteral("--uref"))) {
+        bool ok = false;
+        options->uRef = parsed.Value(QStringLiteral("--uref")).toFloat(&ok);
+        if (!ok) return false;
+        options->uRefGiven = true;
     }
-    return !options->input.isEmpty();
+    return true;
 }
-
 
 } // namespace
 
 int DecodeCommand(const QStringList& arguments) {
     DecodeOptions options;
-    if (!ParseOptions(arguments, &options)) return -1;
+    if (!ReadOptions(arguments, &options)) return -1;
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.input)) return 1;

@@ -2,11 +2,10 @@
 // "&Calculer" of the regression dialog for the two points on rows FROM and
 // TO of a curve, without a window.
 
-#include <cstdio>
-
 #include "app/batch.h"
 #include "app/batchcommands.h"
 #include "common/novalue.h"
+#include "common/options.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "graph/polynomialfit.h"
@@ -26,16 +25,6 @@ struct FitOptions {
     QString output;
 };
 
-struct CurveName {
-    const char* name;
-    std::int16_t channel;
-};
-const CurveName kCurves[] = {{"CH1", kChannelCh1},
-                             {"CH2", kChannelCh2},
-                             {"REF1", kChannelRef1},
-                             {"REF2", kChannelRef2},
-                             {"MATH", kChannelMath}};
-
 bool ParseInteger(const QString& text, int low, int high, int* value) {
     bool ok = false;
     const int parsed = text.toInt(&ok);
@@ -44,34 +33,22 @@ bool ParseInteger(const QString& text, int low, int high, int* value) {
     return true;
 }
 
-bool ParseOptions(const QStringList& arguments, FitOptions* options) {
-    if (arguments.size() < 5) return false;
-    options->curve = arguments.at(1).toUpper();
-    for (const CurveName& curve : kCurves)
-        if (options->curve == QLatin1String(curve.name)) options->channel = curve.channel;
-    if (!options->channel) return false;
-    if (!ParseInteger(arguments.at(2), 0, CZbDoc::kCapacity - 1, &options->rows[0]) ||
-        !ParseInteger(arguments.at(3), 0, CZbDoc::kCapacity - 1, &options->rows[1]) ||
-        !ParseInteger(arguments.at(4), 1, kMaxFitDegree, &options->degree))
-        return false;
-    for (int k = 5; k < arguments.size(); ++k) {
-        const QString& argument = arguments.at(k);
-        if (argument == QLatin1String("--slot") && k + 1 < arguments.size()) {
-            if (!ParseInteger(arguments.at(++k), 0, CRegressionSet::kSlots - 1, &options->slot))
-                return false;
-        } else if (argument == QLatin1String("--save") && k + 1 < arguments.size()) {
-            options->output = arguments.at(++k);
-        } else if (argument.startsWith(QLatin1String("--")) || !options->input.isEmpty()) {
-            return false;
-        } else {
-            options->input = argument;
-        }
-    }
-    return !options->input.isEmpty() && options->rows[0] != options->rows[1];
-}
-
-void Print(const QString& text) {
-    std::printf("%s\n", text.toLocal8Bit().constData());
+bool ReadOptions(const QStringList& arguments, FitOptions* options) {
+    const OptionRules rules{{QStringLiteral("--slot"), QStringLiteral("--save")}, {}, 5, 5};
+    ParsedOptions parsed;
+    if (!ParseOptions(arguments, 1, rules, &parsed)) return false;
+    const QStringList& given = parsed.positional;
+    options->curve = given.at(0).toUpper();
+    options->channel = ChannelFromName(options->curve);
+    options->input = given.at(4);
+    options->output = parsed.Value(QStringLiteral("--save"));
+    return options->channel != 0 &&
+           ParseInteger(given.at(1), 0, CZbDoc::kCapacity - 1, &options->rows[0]) &&
+           ParseInteger(given.at(2), 0, CZbDoc::kCapacity - 1, &options->rows[1]) &&
+           ParseInteger(given.at(3), 1, kMaxFitDegree, &options->degree) &&
+           ParseInteger(parsed.Value(QStringLiteral("--slot"), QStringLiteral("0")), 0,
+                        CRegressionSet::kSlots - 1, &options->slot) &&
+           options->rows[0] != options->rows[1];
 }
 
 // The two rows as the dialog's picking would leave them in the slot.
@@ -102,7 +79,7 @@ bool PickRows(CZbDoc& doc, const FitOptions& options) {
 
 int FitCommand(const QStringList& arguments) {
     FitOptions options;
-    if (!ParseOptions(arguments, &options)) return -1;
+    if (!ReadOptions(arguments, &options)) return -1;
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.input)) return 1;
@@ -115,12 +92,11 @@ int FitCommand(const QStringList& arguments) {
     const CRegressionSet& set = *doc.m_pRegressions;
     RegressionRange range;
     if (!SlotRange(set, options.slot, &range)) return -1;
-    Print(ComputingMessage(set, options.slot, range));
+    PrintBatchText(ComputingMessage(set, options.slot, range));
     bool succeeded = false;
-    Print(ComputeSlot(doc, options.slot, range, &succeeded));
+    PrintBatchText(ComputeSlot(doc, options.slot, range, &succeeded));
     for (int k = 0; k < CRegressionSet::kCoefficients; ++k)
-        Print(CoefficientLine(k, set.m_dCoef[options.slot][k]));
-    std::fflush(stdout);
+        PrintBatchText(CoefficientLine(k, set.m_dCoef[options.slot][k]));
 
     if (!SaveBatchOutput(doc, options.output)) return 1;
     return succeeded ? 0 : kFitFailed;

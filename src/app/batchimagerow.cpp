@@ -1,10 +1,9 @@
 // lineatix --image-row ROW IMAGE [--save OUT.cod]: a row of a TIFF or JPEG
 // photograph as the CH1 scan a photodiode would record.
 
-#include <cstdio>
-
 #include "app/batch.h"
 #include "app/batchcommands.h"
+#include "common/options.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "output/imageread.h"
@@ -18,21 +17,14 @@ struct ImageRowOptions {
     QString output;
 };
 
-bool ParseOptions(const QStringList& arguments, ImageRowOptions* options) {
-    QStringList positional;
-    for (int k = 1; k < arguments.size(); ++k) {
-        const QString& argument = arguments.at(k);
-        if (argument == QLatin1String("--save") && k + 1 < arguments.size())
-            options->output = arguments.at(++k);
-        else if (argument.startsWith(QLatin1String("--")))
-            return false;
-        else
-            positional << argument;
-    }
-    if (positional.size() != 2) return false;
+bool ReadOptions(const QStringList& arguments, ImageRowOptions* options) {
+    const OptionRules rules{{QStringLiteral("--save")}, {}, 2, 2};
+    ParsedOptions parsed;
+    if (!ParseOptions(arguments, 1, rules, &parsed)) return false;
     bool ok = false;
-    options->row = positional.at(0).toInt(&ok);
-    options->image = positional.at(1);
+    options->row = parsed.positional.at(0).toInt(&ok);
+    options->image = parsed.positional.at(1);
+    options->output = parsed.Value(QStringLiteral("--save"));
     return ok;
 }
 
@@ -40,7 +32,7 @@ bool ParseOptions(const QStringList& arguments, ImageRowOptions* options) {
 
 int ImageRowCommand(const QStringList& arguments) {
     ImageRowOptions options;
-    if (!ParseOptions(arguments, &options)) return -1;
+    if (!ReadOptions(arguments, &options)) return -1;
     CZbApp app;
     CZbDoc doc(&app);
     if (ReadImageFile(doc, options.image) != 0) {
@@ -53,11 +45,7 @@ int ImageRowCommand(const QStringList& arguments) {
         PrintBatchError(QStringLiteral("%1: %2").arg(options.image, error));
         return 1;
     }
-    std::printf("%s\n", doc.m_astrLegend.value(0).toLocal8Bit().constData());
-    std::printf("%d points\n", int(doc.m_nPoints));
-    if (!options.output.isEmpty() && !doc.Save(options.output, &error)) {
-        PrintBatchError(error);
-        return 1;
-    }
-    return 0;
+    PrintBatchText(doc.m_astrLegend.value(0));
+    PrintBatchText(QStringLiteral("%1 points").arg(doc.m_nPoints));
+    return SaveBatchOutput(doc, options.output) ? 0 : 1;
 }

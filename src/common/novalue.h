@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <cstring>
 
@@ -31,6 +32,22 @@ enum ChannelBit : short {
     kChannelEdges = 64, // the "FRONTS" curve
     kChannelLogic = 128,
 };
+
+// The bit of an acquired channel named "CH1", "CH2", "REF1", "REF2" or
+// "MATH"; 0 for any other name.
+inline short ChannelFromName(const QString& name) {
+    static const struct {
+        const char* name;
+        short bit;
+    } kNames[] = {{"CH1", kChannelCh1},
+                  {"CH2", kChannelCh2},
+                  {"REF1", kChannelRef1},
+                  {"REF2", kChannelRef2},
+                  {"MATH", kChannelMath}};
+    for (const auto& channel : kNames)
+        if (name == QLatin1String(channel.name)) return channel.bit;
+    return 0;
+}
 
 // The channels an acquisition stores (the channel mask holds only these).
 constexpr short kAcquiredChannelBits =
