@@ -38,7 +38,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("A propos du logiciel"));
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(ProgramIcon().pixmap(32, 32));
+    icon->setPixmap(QPixmap::fromImage(ProgramIconImage(32)));
     auto* name = new QLabel(QStringLiteral("Logiciel Lineatix"), this);
     auto* credit = new QLabel(
         QStringLiteral("Atelier d'étude de la lecture optique des codes à barres EAN-13"), this);

@@ -78,10 +78,5 @@ int AcquireGdsCommand(const QStringList& arguments) {
     if (acquisition.m_nFailed) return 1; // each failure was reported as it came
     controller.Close();
 
-    const QString output = options.Value(QStringLiteral("--save"));
-    if (!output.isEmpty()) {
-        QString error;
-        if (!doc.Save(output, &error)) return fail(error);
-    }
-    return 0;
+    return SaveBatchOutput(doc, options.Value(QStringLiteral("--save"))) ? 0 : 1;
 }

@@ -18,8 +18,6 @@ namespace {
 
 using State = CTekAcquisition::State;
 
-constexpr int kMaxSources = 2;
-
 // "CH1,MATH" as the check boxes' indices, lowest bit first; false when a name
 // is unknown, repeated, or more than two are given.
 bool ParseChannels(const QString& list, QList<int>* sources) {
@@ -30,7 +28,7 @@ bool ParseChannels(const QString& list, QList<int>* sources) {
         if (sources->contains(index)) return false;
         *sources << index;
     }
-    return !sources->isEmpty() && sources->size() <= kMaxSources;
+    return !sources->isEmpty() && sources->size() <= CTekAcquisition::kMaxSources;
 }
 
 // Runs the event loop while the steps' timer runs.
@@ -98,13 +96,5 @@ int AcquireTdsCommand(const QStringList& arguments) {
     }
     controller.CloseLink();
 
-    const QString output = options.Value(QStringLiteral("--save"));
-    if (!output.isEmpty()) {
-        QString error;
-        if (!doc.Save(output, &error)) {
-            PrintBatchError(error);
-            return 1;
-        }
-    }
-    return 0;
+    return SaveBatchOutput(doc, options.Value(QStringLiteral("--save"))) ? 0 : 1;
 }

@@ -1,20 +1,13 @@
 // lineatix --acquire KIND ...: an instrument acquisition without a window,
 // through the acquisition dialog's own steps. Each kind reads its own options.
 
-#include <cstdio>
-
 #include "app/batch.h"
 #include "app/batchcommands.h"
 
 namespace {
 
-struct AcquireKind {
-    const char* name;
-    const char* usage;
-    int (*run)(const QStringList& arguments); // the whole argument list
-};
-
-const AcquireKind kKinds[] = {
+// Each kind reads the whole argument list.
+const BatchCommand kKinds[] = {
     {"tds",
      "lineatix --acquire tds --port COM1|COM2|PATH [--channels LIST] [--type 3xx|xxx] "
      "[--save OUT.cod] [IN.cod]",
@@ -35,12 +28,7 @@ const AcquireKind kKinds[] = {
 
 int AcquireCommand(const QStringList& arguments) {
     const QString kind = arguments.value(1);
-    for (const AcquireKind& candidate : kKinds) {
-        if (kind != QLatin1String(candidate.name)) continue;
-        const int status = candidate.run(arguments);
-        if (status >= 0) return status;
-        PrintBatchError(QStringLiteral("Usage: %1").arg(QLatin1String(candidate.usage)));
-        return 1;
-    }
+    for (const BatchCommand& candidate : kKinds)
+        if (kind == QLatin1String(candidate.option)) return RunBatch(candidate, arguments);
     return -1;
 }

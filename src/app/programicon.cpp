@@ -10,9 +10,9 @@ static void LoadIconResource() {
     Q_INIT_RESOURCE(lineatix);
 }
 
-QImage ProgramIconImage(int size) {
-    LoadIconResource();
-    QSvgRenderer renderer(QStringLiteral(":/lineatix.svg"));
+namespace {
+
+QImage Render(QSvgRenderer& renderer, int size) {
     if (!renderer.isValid()) return {};
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -21,9 +21,19 @@ QImage ProgramIconImage(int size) {
     return image;
 }
 
+} // namespace
+
+QImage ProgramIconImage(int size) {
+    LoadIconResource();
+    QSvgRenderer renderer(QStringLiteral(":/lineatix.svg"));
+    return Render(renderer, size);
+}
+
 QIcon ProgramIcon() {
+    LoadIconResource();
+    QSvgRenderer renderer(QStringLiteral(":/lineatix.svg")); // read once for every size
     QIcon icon;
     for (int size : kProgramIconSizes)
-        icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
+        icon.addPixmap(QPixmap::fromImage(Render(renderer, size)));
     return icon;
 }

@@ -36,5 +36,4 @@ enum CommandId : int {
     kCmdAbout = 57664,
     kCmdResetCursor = 32775,
     kCmdContextLegend = 32791,
-    kCmdImageRow = 32816, // context menu, image mode: a row of the image into CH1
 };

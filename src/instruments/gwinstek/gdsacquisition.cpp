@@ -282,9 +282,6 @@ void CGdsAcquisition::Finish() {
     m_state = State::Ready;
     m_bCloseEnabled = true;
     m_bAcquireEnabled = true;
-    if (m_bCh1) m_bCh1Enabled = true;
-    if (m_bCh2) m_bCh2Enabled = true;
-    m_bMem1Enabled = m_bMem2Enabled = true;
     ApplyBoxRule();
     m_pDoc->m_pRegressions->Reset();
     Redraw();

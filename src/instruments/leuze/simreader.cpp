@@ -10,10 +10,6 @@ CSimLeuzeReader::CSimLeuzeReader(const QStringList& codes, int intervalMs, std::
     : m_codes(codes), m_nIntervalMs(intervalMs > 0 ? intervalMs : kDefaultIntervalMs),
       m_random(seed) {}
 
-QByteArray CSimLeuzeReader::Frame(const QString& text) {
-    return kStx + text.toLatin1() + "\r\n";
-}
-
 QString CSimLeuzeReader::RandomCode() {
     std::uniform_int_distribution<int> digit(0, 9);
     QString code;
@@ -39,7 +35,7 @@ QByteArray CSimLeuzeReader::Receive(const QByteArray& bytes, std::int64_t nowMs)
 }
 
 QByteArray CSimLeuzeReader::Command(const QString& command, std::int64_t nowMs) {
-    if (command == QLatin1String("V")) return Frame(QLatin1String(kVersion));
+    if (command == QLatin1String("V")) return LeuzeCommand(QLatin1String(kVersion));
     if (command == QLatin1String("H")) {
         m_bLaser = m_bDecoding = false;
     } else if (command == QLatin1String("CA+")) {
@@ -62,5 +58,5 @@ QByteArray CSimLeuzeReader::Tick(std::int64_t nowMs) {
         code = m_codes.at(m_nNextCode);
         m_nNextCode = (m_nNextCode + 1) % m_codes.size();
     }
-    return Frame(QLatin1String(kPrefix) + code);
+    return LeuzeCommand(QLatin1String(kPrefix) + code);
 }

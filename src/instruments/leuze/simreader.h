@@ -29,7 +29,6 @@ class CSimLeuzeReader {
 
   private:
     QByteArray Command(const QString& command, std::int64_t nowMs);
-    static QByteArray Frame(const QString& text);
 
     QStringList m_codes;
     int m_nNextCode = 0;

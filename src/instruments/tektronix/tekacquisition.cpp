@@ -37,10 +37,10 @@ void CTekAcquisition::Open() {
     m_pDoc->m_astrLegend = QStringList{QStringLiteral("ACQ. OSCILLOSCOPE TEKTRONIX"),
                                        QStringLiteral("Nom(s)/Prénom(s):")};
     // A file may hold any mask, but the table has columns for two sources
-    // only: the two lowest are preset, so a third never writes past them.
+    // only: the lowest are preset, so a third never writes past them.
     int preset = 0;
     for (int i = 0; i < kTekSourceCount; ++i) {
-        const bool checked = (m_pDoc->m_nChannels & kTekSources[i].bit) && preset < 2;
+        const bool checked = (m_pDoc->m_nChannels & kTekSources[i].bit) && preset < kMaxSources;
         SetChecked(i, checked);
         if (checked) ++preset;
     }
@@ -67,7 +67,7 @@ void CTekAcquisition::ApplyCheckBoxRule() {
     for (int i = 0; i < kTekSourceCount; ++i)
         checked += IsChecked(i) ? 1 : 0;
     for (int i = 0; i < kTekSourceCount; ++i)
-        m_bSourceEnabled[i] = checked < 2 || IsChecked(i); // at most two sources
+        m_bSourceEnabled[i] = checked < kMaxSources || IsChecked(i);
     // Not while the identification runs: its timer would run beside the acquisition's.
     m_bAcquireEnabled = checked > 0 && m_bWriteOk && m_state != State::Identifying;
 }

@@ -17,6 +17,7 @@ class CZbDoc;
 // the batch acquisition drives the same steps.
 class CTekAcquisition {
   public:
+    static constexpr int kMaxSources = 2; // the table has column pairs for two
     enum class State {
         WriteFailed, // the first command could not be written
         Identifying, // timer 1

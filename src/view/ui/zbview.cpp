@@ -60,7 +60,6 @@ const ViewCommand kViewCommands[] = {
     {kCmdContextLegend, &CZbView::OnContextLegend},
     {kCmdExportText, &CZbView::ExportSpreadsheet},
     {kCmdReadImage, &CZbView::ReadImage},
-    {kCmdImageRow, &CZbView::OnImageRow},
     {kCmdPcMes3, &CZbView::OnPcMes3},
     {kCmdLeuzeConnect, &CZbView::OnLeuzeConnect},
     {kCmdLeuzeLaser, &CZbView::OnLeuzeLaser},
@@ -394,10 +393,6 @@ void CZbView::ExportSpreadsheet() {
 void CZbView::ReadImage() {
     ::ReadImage(this, m_doc);
     RedrawViews();
-}
-
-void CZbView::OnImageRow() {
-    WriteRowAsScan(ImageRowUnderCursor(m_doc, m_app));
 }
 
 void CZbView::WriteRowAsScan(int row) {

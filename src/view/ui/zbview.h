@@ -61,7 +61,6 @@ class CZbView : public QWidget, public CViewCursor {
     void ExportSpreadsheet();
     void ReadImage();
     // The image row of the reference pixel, else of the mouse, into CH1.
-    void OnImageRow();
     void WriteRowAsScan(int row);
     void OnPcMes3();
     void OnLeuzeConnect();
