@@ -14,6 +14,7 @@
 #include "doc/zbdoc.h"
 #include "instruments/gwinstek/gdslink.h"
 #include "instruments/gwinstek/ui/gdsdialogparts.h"
+#include "instruments/serial/ui/devicechoice.h"
 
 CGdsPortDlg::CGdsPortDlg(CZbDoc* doc, QWidget* parent)
     : QDialog(parent), m_pDoc(doc), m_identify(doc, doc->m_nScopePort) {
@@ -32,12 +33,8 @@ CGdsPortDlg::CGdsPortDlg(CZbDoc* doc, QWidget* parent)
     }
     // Which device each name stands for: the serial ports found, or any path
     // typed in (pseudo-terminals are not listed).
-    m_pDevice = new QComboBox(group);
+    m_pDevice = NewDeviceChoice(group, [this](const QString&) { OnDevice(); });
     m_pDevice->setObjectName(QStringLiteral("device"));
-    m_pDevice->setEditable(true);
-    m_pDevice->setInsertPolicy(QComboBox::NoInsert);
-    m_pDevice->addItems(CPortNames::AvailableDevices());
-    m_pDevice->setMinimumContentsLength(16);
     groupLayout->addWidget(NewBuddyLabel(QStringLiteral("&Périphérique :"), m_pDevice, group), 2, 0,
                            1, 2);
     groupLayout->addWidget(m_pDevice, 3, 0, 1, 2);
@@ -61,8 +58,6 @@ CGdsPortDlg::CGdsPortDlg(CZbDoc* doc, QWidget* parent)
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &CGdsPortDlg::OnTick);
     connect(m_pPorts, &QButtonGroup::idClicked, this, &CGdsPortDlg::OnPort);
-    connect(m_pDevice, &QComboBox::activated, this, &CGdsPortDlg::OnDevice);
-    connect(m_pDevice->lineEdit(), &QLineEdit::editingFinished, this, &CGdsPortDlg::OnDevice);
     connect(m_pTest, &QPushButton::clicked, this, &CGdsPortDlg::OnTest);
     connect(m_pOk, &QPushButton::clicked, this, &CGdsPortDlg::OnOk);
     connect(quit, &QPushButton::clicked, this, &CGdsPortDlg::reject);

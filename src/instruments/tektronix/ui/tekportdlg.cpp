@@ -13,6 +13,7 @@
 
 #include "common/ui/dialogparts.h"
 #include "instruments/serial/portnames.h"
+#include "instruments/serial/ui/devicechoice.h"
 #include "instruments/serial/ui/serialmonitordlg.h"
 
 CTekPortDlg::CTekPortDlg(CZbDoc* doc, QWidget* parent) : QDialog(parent), m_session(doc) {
@@ -23,22 +24,14 @@ CTekPortDlg::CTekPortDlg(CZbDoc* doc, QWidget* parent) : QDialog(parent), m_sess
     auto* group = new QGroupBox(QStringLiteral("N° du port"), this);
     auto* grid = new QGridLayout(group);
     m_pPorts = new QButtonGroup(this);
-    const QStringList devices = CPortNames::AvailableDevices();
     for (int i = 0; i < CPortNames::kPortCount; ++i) {
         auto* radio = new QRadioButton(QStringLiteral("COM&%1").arg(i + 1), group);
         m_pPorts->addButton(radio, i);
-        m_pDevice[i] = new QComboBox(group);
+        m_pDevice[i] = NewDeviceChoice(group, [this, i](const QString&) { OnDevice(i); });
         m_pDevice[i]->setObjectName(QStringLiteral("device%1").arg(i + 1));
-        m_pDevice[i]->setEditable(true);
-        m_pDevice[i]->setInsertPolicy(QComboBox::NoInsert);
-        m_pDevice[i]->addItems(devices);
-        m_pDevice[i]->setMinimumContentsLength(16);
         m_pDevice[i]->setToolTip(QStringLiteral("Périphérique désigné par COM%1").arg(i + 1));
         grid->addWidget(radio, i, 0);
         grid->addWidget(m_pDevice[i], i, 1);
-        connect(m_pDevice[i]->lineEdit(), &QLineEdit::editingFinished, this,
-                [this, i] { OnDevice(i); });
-        connect(m_pDevice[i], &QComboBox::activated, this, [this, i] { OnDevice(i); });
     }
 
     m_pTest = new QPushButton(QStringLiteral("&Tester"), this);
