@@ -18,7 +18,15 @@ case "$dir" in
 esac
 exec 9>"${LINEATIX_BUILD_LOCK:-/tmp/lineatix-build.lock}"
 flock 9
-cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+# ccache, when the set-up installed it, keeps rebuilds after a clean or in a
+# second checkout short; paths are taken relative to the checkout so that two
+# checkouts share its cache.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
+fi
+cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE="$type" ${launcher[@]+"${launcher[@]}"} "$@" >/dev/null
 
 targets=()
 if [ -n "${LINEATIX_BUILD_TARGETS:-}" ]; then

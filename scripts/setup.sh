@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build; pkg-config and libxkbcommon-dev let Qt's CMake files find XKB quietly
-  cmake g++ make pkg-config libxkbcommon-dev
+  cmake g++ make pkg-config libxkbcommon-dev ccache
   qt6-base-dev qt6-serialport-dev qt6-svg-dev
   # program: TIFF images, the Arial metrics, Qt's own windows in French
   qt6-image-formats-plugins fonts-liberation qt6-translations-l10n
@@ -18,6 +18,12 @@ packages=(
   # tests of the desktop files and of the Debian package; a private print
   # server with its queues for the print verb
   desktop-file-utils shared-mime-info dpkg-dev cups-daemon cups-client
+  # tests: the French locale's definitions (made in a folder of the test's own)
+  locales
+  # manual pages generated from the usage text
+  help2man
+  # tests: clients nobody here wrote, talking to the simulated instruments
+  sigrok-cli python3-pyvisa python3-pyvisa-py
 )
 
 missing=()
