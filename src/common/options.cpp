@@ -474,6 +474,7 @@ QString FormatHelp(const QStringList& usageLines, const QList<HelpSection>& sect
             } else {
                 head = head.leftJustified(kHelpTextColumn);
             }
+            if (lines.isEmpty()) text += head.trimmed().prepend(QStringLiteral("  ")) + '\n';
             for (int k = 0; k < lines.size(); ++k)
                 text += (k == 0 ? head : indent) + lines.at(k) + QLatin1Char('\n');
         }

@@ -276,7 +276,8 @@ class TestOptions : public QObject {
                                         {{QString(200, 'x').replace("xxxxxxxxx", "xxxxxxxx "), {}},
                                          {"Options:",
                                           {{"--a", QString(100, 'y').replace("yyyy", "yyy ")},
-                                           {"--a-very-long-option VALUE", "text"}}}});
+                                           {"--a-very-long-option VALUE", "text"},
+                                           {"--b", ""}}}});
         const QStringList lines = text.split('\n');
         QCOMPARE(lines.at(0), QStringLiteral("Usage: p --a"));
         QCOMPARE(lines.at(1), QStringLiteral("  or:  p --b"));
@@ -284,6 +285,7 @@ class TestOptions : public QObject {
             QVERIFY2(line.size() <= 79, qPrintable(line));
         QVERIFY(text.contains("\n  --a" + QString(17, ' ') + "yyy yyy"));
         QVERIFY(text.contains("\n  --a-very-long-option VALUE\n                      text\n"));
+        QVERIFY(text.endsWith("text\n  --b\n")); // a row without its text keeps its name
     }
 };
 
