@@ -2,18 +2,32 @@
 
 #include <QStringList>
 
+#include "common/options.h"
+
 // Batch commands run without a window, for scripts and teachers:
 //   lineatix --save OUT.cod [IN.cod]
-// Each command reads its own arguments (those after the program name).
+// The usage line is the command's grammar (see common/options.h): the command
+// line is read against it before the command runs, and --help lists it.
 struct BatchCommand {
-    const char* option;                       // "--save"
-    const char* usage;                        // shown on a usage error
-    int (*run)(const QStringList& arguments); // exit status
+    const char* option; // "--save", "--acquire tds"
+    const char* usage;  // "lineatix --save OUT.cod [IN.cod]"
+    // Exit status, or -1 for arguments the command refuses (the usage line is
+    // then shown). The arguments come in the order of the usage line: the
+    // command's words, its own arguments, its options as given, then "--"
+    // when a file name starts with "-", and the files.
+    int (*run)(const QStringList& arguments);
+    const char* summary = nullptr; // one line of --help
 };
 
-// The command whose option the arguments start with, or null when the
-// arguments ask for the window.
-const BatchCommand* FindBatchCommand(const QStringList& arguments);
+// The command line read against the batch commands and the window's line:
+// the command (its index for BatchCommandAt, -1 for the window), the help,
+// the version, or a usage error.
+CommandLine ReadBatchCommandLine(const QStringList& arguments);
+const BatchCommand& BatchCommandAt(int index);
+// The text of lineatix --help.
+QString BatchHelpText();
+// The window's line: lineatix [--com1 PATH] ... [FILE.cod]
+extern const char* const kWindowUsage;
 
 // For the commands: a message on standard error, and IN.cod (when the path is
 // not empty) loaded into the document with its failure reported.

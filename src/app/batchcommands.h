@@ -11,9 +11,8 @@ int ExportTextCommand(const QStringList& arguments); // batchexport.cpp
 int ImageRowCommand(const QStringList& arguments);   // batchimagerow.cpp
 int FitCommand(const QStringList& arguments);        // batchfit.cpp
 int PrintCommand(const QStringList& arguments);      // printverb.cpp
-int AcquireCommand(const QStringList& arguments);    // batchacquire.cpp: --acquire KIND
 
-// The kinds of --acquire; they take the whole argument list.
+// The kinds of --acquire (rows "--acquire KIND"); their options start at index 2.
 int AcquireTdsCommand(const QStringList& arguments);    // acquiretds.cpp
 int AcquireGdsCommand(const QStringList& arguments);    // acquiregds.cpp
 int AcquireLeuzeCommand(const QStringList& arguments);  // acquireleuze.cpp

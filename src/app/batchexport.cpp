@@ -3,25 +3,28 @@
 
 #include "app/batch.h"
 #include "app/batchcommands.h"
+#include "common/options.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "output/spreadsheet.h"
 #include "view/commandrules.h"
 
 int ExportTextCommand(const QStringList& arguments) {
-    if (arguments.size() != 3) return -1;
+    ParsedOptions parsed;
+    if (!ParseOptions(arguments, 1, OptionRules{{}, {}, 2, 2}, &parsed)) return -1;
+    const QString& output = parsed.positional.at(0);
+    const QString& input = parsed.positional.at(1);
     CZbApp app;
     CZbDoc doc(&app);
-    const QString& input = arguments.at(2);
     if (!LoadBatchInput(doc, input)) return 1;
     // The menu command is offered only on a graph with samples.
     if (!GraphRule(doc)) {
         PrintBatchError(QStringLiteral("%1: aucun graphe à exporter.").arg(input));
         return 1;
     }
-    if (!WriteSpreadsheet(doc, arguments.at(1), true)) {
-        PrintBatchError(QStringLiteral("%1: %2").arg(arguments.at(1),
-                                                     QString::fromUtf8(kSpreadsheetCreateError)));
+    if (!WriteSpreadsheet(doc, output, true)) {
+        PrintBatchError(
+            QStringLiteral("%1: %2").arg(output, QString::fromUtf8(kSpreadsheetCreateError)));
         return 1;
     }
     return 0;

@@ -5,6 +5,7 @@
 
 #include "app/batch.h"
 #include "app/batchcommands.h"
+#include "common/options.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "output/printpage.h"
@@ -13,12 +14,13 @@ int PrintPdfCommand(const QStringList& given) {
     QStringList arguments = given;
     BatchZoom zoom;
     if (!TakeZoomOption(&arguments, &zoom)) return 1;
-    if (arguments.size() < 2 || arguments.size() > 3) return -1;
+    ParsedOptions parsed;
+    if (!ParseOptions(arguments, 1, OptionRules{{}, {}, 1, 2}, &parsed)) return -1;
     CZbApp app;
     CZbDoc doc(&app);
-    if (!LoadBatchInput(doc, arguments.value(2))) return 1;
+    if (!LoadBatchInput(doc, parsed.positional.value(1))) return 1;
     ApplyZoomOption(doc, zoom);
-    const QString path = arguments.at(1);
+    const QString path = parsed.positional.at(0);
     {
         QPdfWriter writer(path);
         writer.setCreator(QStringLiteral("Lineatix"));

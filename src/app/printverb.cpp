@@ -1,4 +1,4 @@
-// lineatix --print FILE.cod [--printer NAME]: the shell's print verb. The page
+// lineatix --print [--printer NAME] FILE.cod: the shell's print verb. The page
 // goes to the default printer, or to NAME, without a dialog.
 
 #include <QPrinter>
@@ -6,6 +6,7 @@
 
 #include "app/batch.h"
 #include "app/batchcommands.h"
+#include "common/options.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "output/printpage.h"
@@ -28,20 +29,16 @@ QPrinterInfo ChoosePrinter(const QString& name) {
 } // namespace
 
 int PrintCommand(const QStringList& arguments) {
-    QStringList rest = arguments.mid(1);
-    QString printerName;
-    const int option = rest.indexOf(QStringLiteral("--printer"));
-    if (option >= 0) {
-        if (option + 1 >= rest.size() || rest.at(option + 1).isEmpty()) return -1;
-        printerName = rest.at(option + 1);
-        rest.remove(option, 2);
-    }
     // A print verb always names its file: printing a new document is not asked of it.
-    if (rest.size() != 1) return -1;
+    ParsedOptions parsed;
+    if (!ParseOptions(arguments, 1, OptionRules{{QStringLiteral("--printer")}, {}, 1, 1}, &parsed))
+        return -1;
+    const QString printerName = parsed.Value(QStringLiteral("--printer"));
+    if (parsed.Has(QStringLiteral("--printer")) && printerName.isEmpty()) return -1;
 
     CZbApp app;
     CZbDoc doc(&app);
-    if (!LoadBatchInput(doc, rest.first())) return 1;
+    if (!LoadBatchInput(doc, parsed.positional.first())) return 1;
     const QPrinterInfo info = ChoosePrinter(printerName);
     if (info.isNull()) return 1;
 

@@ -7,6 +7,7 @@
 
 #include "app/batch.h"
 #include "app/batchcommands.h"
+#include "common/options.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "view/viewdraw.h"
@@ -28,26 +29,25 @@ bool ParseSize(const QString& text, QSize* size) {
 } // namespace
 
 int RenderPngCommand(const QStringList& arguments) {
-    QStringList rest = arguments.mid(1);
+    QStringList rest = arguments;
     BatchZoom zoom;
     if (!TakeZoomOption(&rest, &zoom)) return 1;
-    if (rest.isEmpty()) return -1;
-    const QString path = rest.takeFirst();
+    ParsedOptions parsed;
+    if (!ParseOptions(rest, 1, OptionRules{{QStringLiteral("--size")}, {}, 1, 2}, &parsed))
+        return -1;
+    const QString path = parsed.positional.at(0);
     QSize size(kDefaultWidth, kDefaultHeight);
-    if (!rest.isEmpty() && rest.first() == QLatin1String("--size")) {
-        if (rest.size() < 2 || !ParseSize(rest.at(1), &size)) {
-            PrintBatchError(QStringLiteral("Taille invalide: %1 (attendu LxH, de 1 à %2)")
-                                .arg(rest.value(1))
-                                .arg(kMaxSide));
-            return 1;
-        }
-        rest = rest.mid(2);
+    if (parsed.Has(QStringLiteral("--size")) &&
+        !ParseSize(parsed.Value(QStringLiteral("--size")), &size)) {
+        PrintBatchError(QStringLiteral("Taille invalide: %1 (attendu LxH, de 1 à %2)")
+                            .arg(parsed.Value(QStringLiteral("--size")))
+                            .arg(kMaxSide));
+        return 1;
     }
-    if (rest.size() > 1) return -1;
 
     CZbApp app;
     CZbDoc doc(&app);
-    if (!LoadBatchInput(doc, rest.value(0))) return 1;
+    if (!LoadBatchInput(doc, parsed.positional.value(1))) return 1;
     ApplyZoomOption(doc, zoom);
 
     QImage image(size, QImage::Format_RGB32);

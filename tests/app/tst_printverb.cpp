@@ -48,7 +48,7 @@ class TestPrintVerb : public QObject {
         QTest::newRow("damaged file")
             << QStringList{"--print", path("damaged.cod"), "--printer", "salle-b12"}
             << "Format de fichier inattendu.";
-        const QString usage = QStringLiteral("Usage: lineatix --print FILE.cod [--printer NAME]");
+        const QString usage = QStringLiteral("Usage: lineatix --print [--printer NAME] FILE.cod");
         QTest::newRow("no file") << QStringList{"--print"} << usage;
         QTest::newRow("printer without a name")
             << QStringList{"--print", path("essai.cod"), "--printer"} << usage;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -122,6 +123,10 @@ class TestDebPackage : public QObject {
                          "./usr/share/icons/hicolor/scalable/apps/lineatix.svg"};
         for (int size : kProgramIconSizes)
             data << QStringLiteral("./usr/share/icons/hicolor/%1x%1/apps/lineatix.png").arg(size);
+        // The manual pages, when the build could make them.
+        if (!QStandardPaths::findExecutable(QStringLiteral("help2man")).isEmpty())
+            data << "./usr/share/man/man1/lineatix.1.gz"
+                 << "./usr/share/man/man1/lineatix-sim.1.gz";
         for (const QString& path : data)
             QVERIFY2(modes.value(path) == QLatin1String("-rw-r--r--"), qPrintable(path));
     }
@@ -133,6 +138,12 @@ class TestDebPackage : public QObject {
         const ProcessResult saved = RunProgram(root + QStringLiteral("/usr/bin/lineatix"),
                                                {"--save", m_dir.filePath(QStringLiteral("x.cod"))});
         QVERIFY2(saved.exitCode == 0, saved.err.constData());
+        // The manual page is the installed program's own help.
+        const QString page = root + QStringLiteral("/usr/share/man/man1/lineatix.1.gz");
+        if (QFile::exists(page)) {
+            const ProcessResult text = RunProgram(QStringLiteral("gzip"), {"-dc", page});
+            QVERIFY(text.out.contains("--fit CURVE FROM TO DEGREE"));
+        }
         for (int size : kProgramIconSizes) {
             const QImage icon(
                 root +

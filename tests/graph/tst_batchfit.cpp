@@ -171,7 +171,17 @@ class TestBatchFit : public QObject {
         QTest::addColumn<QString>("err");
         const QString usage = QStringLiteral(
             "Usage: lineatix --fit CURVE FROM TO DEGREE [--slot N] [--save OUT.cod] IN.cod\n");
-        QTest::newRow("no input") << QStringList{"CH1", "0", "2", "1"} << usage;
+        // Arguments the command line itself refuses: the reason, then the usage.
+        auto refused = [&](const QString& reason) {
+            return QStringLiteral("lineatix: %1\n%2« lineatix --help » décrit toutes les "
+                                  "commandes.\n")
+                .arg(reason, usage);
+        };
+        QTest::newRow("no input") << QStringList{"CH1", "0", "2", "1"}
+                                  << refused(QStringLiteral("il manque IN.cod"));
+        QTest::newRow("three own arguments")
+            << QStringList{"CH1", "0", "2"}
+            << refused(QStringLiteral("--fit attend CURVE FROM TO DEGREE"));
         QTest::newRow("unknown curve") << QStringList{"FRONTS", "0", "2", "1", "<in>"} << usage;
         QTest::newRow("degree 8") << QStringList{"CH1", "0", "2", "8", "<in>"} << usage;
         QTest::newRow("degree 0") << QStringList{"CH1", "0", "2", "0", "<in>"} << usage;
@@ -181,7 +191,8 @@ class TestBatchFit : public QObject {
         QTest::newRow("row not a number") << QStringList{"CH1", "0", "two", "1", "<in>"} << usage;
         QTest::newRow("slot 3") << QStringList{"CH1", "0", "2", "1", "--slot", "3", "<in>"}
                                 << usage;
-        QTest::newRow("two inputs") << QStringList{"CH1", "0", "2", "1", "<in>", "<in>"} << usage;
+        QTest::newRow("two inputs") << QStringList{"CH1", "0", "2", "1", "<in>", "<in>"}
+                                    << refused(QStringLiteral("argument en trop : <in>"));
         QTest::newRow("curve not stored") << QStringList{"REF1", "0", "2", "1", "<in>"}
                                           << QStringLiteral("<in>: pas de courbe REF1.\n");
         QTest::newRow("picked row without a value")
@@ -260,13 +271,18 @@ class TestBatchFit : public QObject {
 
     void zoomRefusals_data() {
         QTest::addColumn<QString>("value");
-        QTest::newRow("three numbers") << "0,0,1";
-        QTest::newRow("not a number") << "0,0,x,1";
-        QTest::newRow("infinite") << "0,0,inf,1";
-        QTest::newRow("missing") << "";
+        QTest::addColumn<QString>("message");
+        const QString invalid = QStringLiteral("Zoom invalide: ");
+        QTest::newRow("three numbers") << "0,0,1" << invalid;
+        QTest::newRow("not a number") << "0,0,x,1" << invalid;
+        QTest::newRow("infinite") << "0,0,inf,1" << invalid;
+        // The command line itself refuses an option without its value.
+        QTest::newRow("missing") << ""
+                                 << QStringLiteral("lineatix: --zoom attend XMIN,YMIN,XMAX,YMAX");
     }
     void zoomRefusals() {
         QFETCH(QString, value);
+        QFETCH(QString, message);
         QTemporaryDir dir;
         const QString in = SaveRamp(dir);
         for (const char* command : {"--render-png", "--print-pdf"}) {
@@ -274,8 +290,7 @@ class TestBatchFit : public QObject {
             if (!value.isEmpty()) arguments << value;
             const ProcessResult result = RunLineatix(arguments);
             QCOMPARE(result.exitCode, 1);
-            QVERIFY2(Text(result.err).startsWith(QStringLiteral("Zoom invalide: ")),
-                     result.err.constData());
+            QVERIFY2(Text(result.err).startsWith(message), result.err.constData());
         }
     }
 

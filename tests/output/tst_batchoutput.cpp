@@ -231,7 +231,7 @@ class TestBatchOutput : public QObject {
         QTest::newRow("png: zero size")
             << QStringList{"--render-png", "x.png", "--size", "0x100"} << "Taille invalide";
         QTest::newRow("png: size missing")
-            << QStringList{"--render-png", "x.png", "--size"} << "Taille invalide";
+            << QStringList{"--render-png", "x.png", "--size"} << "--size attend WxH";
         QTest::newRow("png: too many")
             << QStringList{"--render-png", "x.png", "a.cod", "b.cod"} << "Usage";
         QTest::newRow("png: missing input")

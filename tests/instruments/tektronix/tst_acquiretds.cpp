@@ -126,15 +126,15 @@ class TestAcquireTds : public QObject {
         QFETCH(QStringList, arguments);
         const ProcessResult run = RunLineatix(arguments);
         QCOMPARE(run.exitCode, 1);
-        QVERIFY(Text(run.err).startsWith(QStringLiteral("Usage: lineatix --acquire tds")));
+        QVERIFY(Text(run.err).contains(QStringLiteral("Usage: lineatix --acquire tds")));
     }
 
     // The window's --com1 and --com2 take a device path each.
     void aComOptionNeedsItsPath() {
         const ProcessResult run = RunLineatix({"--com2"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(Text(run.err).trimmed(),
-                 QStringLiteral("--com2 attend le chemin d'un périphérique."));
+        QCOMPARE(Text(run.err).section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("lineatix: --com2 attend PATH"));
     }
 
   private:
