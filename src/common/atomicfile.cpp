@@ -1,35 +1,46 @@
 #include "common/atomicfile.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
-#include <cstdio>
+#include <QSaveFile>
+#include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// A FIFO, a device or a folder at the path (or at the end of its links) is
+// not a file to replace: writing there would block, or put a regular file in
+// its place.
+bool IsReplaceable(const QString& path) {
+    const QFileInfo info(path); // follows links
+    return !info.exists() || info.isFile();
+}
+
+} // namespace
+
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes) {
-    QTemporaryFile temporary(path + QStringLiteral(".XXXXXX"));
-    temporary.setAutoRemove(true);
-    if (!temporary.open()) return false;
+    if (!IsReplaceable(path)) return false;
+    // QSaveFile writes beside the link's target and renames over it, so a
+    // symbolic link stays a link and its target gets the new contents; an
+    // existing file keeps its permissions.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
     // Unbuffered writes report a short write (disk full, size limit) that a
     // buffered flush can let pass unnoticed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     qint64 done = 0;
     while (done < bytes.size()) {
-        const qint64 written = temporary.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) return false;
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            file.cancelWriting();
+            return false;
+        }
         done += written;
     }
-    if (!temporary.flush() || ::fsync(temporary.handle()) != 0) return false;
-    if (QFileInfo(temporary.fileName()).size() != bytes.size()) return false;
-    temporary.close();
-    // Keep the permissions of the file being replaced.
-    if (QFile::exists(path))
-        temporary.setPermissions(QFile::permissions(path));
-    else
-        temporary.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                 QFile::ReadOther);
-    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
-                    QFile::encodeName(path).constData()) != 0)
+    struct stat written {};
+    if (::fsync(file.handle()) != 0 || ::fstat(file.handle(), &written) != 0 ||
+        written.st_size != bytes.size()) {
+        file.cancelWriting();
         return false;
-    temporary.setAutoRemove(false);
-    return true;
+    }
+    return file.commit();
 }

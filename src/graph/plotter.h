@@ -66,7 +66,7 @@ class CPlotter {
     bool DrawGraph();
     void DrawTextBlock(float x, float y, const QStringList& lines, COLORREF colour);
     void DrawRegressionLine(int slot, float a1, float a0);
-    void DrawPolynomial(int slot, CRegressionSet& regressions);
+    void DrawPolynomial(int slot, const CRegressionSet& regressions);
     void DrawPointMarkers(float x1, float y1, float x2, float y2);
     void DrawMarker(COLORREF colour, float xs, float ys);
     void DrawCursorPoint(COLORREF colour, float xs, float ys);

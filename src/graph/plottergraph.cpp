@@ -5,6 +5,7 @@
 #include <QLine>
 #include <QPainter>
 #include <QVector>
+#include <algorithm>
 #include <cmath>
 
 #include "common/creditline.h"
@@ -352,7 +353,7 @@ void CPlotter::DrawRegressionLine(int slot, float a1, float a0) {
          Sprintf("DMC %d: y=%1.3ex%-+1.3e", slot, a1, a0));
 }
 
-void CPlotter::DrawPolynomial(int slot, CRegressionSet& regressions) {
+void CPlotter::DrawPolynomial(int slot, const CRegressionSet& regressions) {
     if (slot < 0 || slot >= CRegressionSet::kSlots) return;
     KeptDrawingState kept(*this);
     SelectPen(*this, kBlack, kPolynomialPenMm);
@@ -360,19 +361,16 @@ void CPlotter::DrawPolynomial(int slot, CRegressionSet& regressions) {
     SetTextColor(kBlack);
     SetTextAlign(kAlignLeft | kAlignBaseline);
 
-    float* first = regressions.m_fPoint1[slot];
-    float* second = regressions.m_fPoint2[slot];
-    if (second[0] < first[0]) {
-        std::swap(first[0], second[0]);
-        std::swap(first[1], second[1]);
-    }
+    // The span is walked from the smaller x, whichever point was picked
+    // first; the slot itself is left as picked, its points tied to their rows.
+    const float firstX = regressions.m_fPoint1[slot][0];
+    const float secondX = regressions.m_fPoint2[slot][0];
+    const double x1 = std::min(firstX, secondX), x2 = std::max(firstX, secondX);
     const double* coefficients = regressions.m_dCoef[slot];
-    const double x1 = first[0], x2 = second[0];
     const double increment = (x2 - x1) * kPolynomialStep;
     // Both points at the same x (or not chosen): no span to walk, only the
     // coefficient list is drawn.
-    if (increment > 0 && std::isfinite(increment) && !IsNoValue(first[0]) &&
-        !IsNoValue(second[0])) {
+    if (increment > 0 && std::isfinite(increment) && !IsNoValue(firstX) && !IsNoValue(secondX)) {
         float previousX = 0, previousY = 0;
         int count = 0;
         for (double x = x1; x <= x2 && count < kMaxPolynomialPoints; x += increment, ++count) {

@@ -28,6 +28,9 @@ class CImage {
     static int ReadTiffInfo(const QString& path, ImageInfo* info);
     static int ReadJpegInfo(const QString& path, ImageInfo* info);
     // Loads a file into the allocated image; the image takes the file's size.
+    // Only regular files are read; a JPEG cut short or reported damaged by
+    // its decoder is a failure. A colour-mapped image is held as 24-bit
+    // colour unless its map is grey; 16-bit grey is held as 8-bit grey.
     int LoadTiff(const QString& path);
     int LoadJpeg(const QString& path);
 
@@ -48,6 +51,8 @@ class CImage {
 
   private:
     int Load(const QString& path, const char* format);
+    // Takes a decoded image as the document's, at the depth it is held at.
+    int Keep(const QImage& image, int fileBits, const QString& path);
 
     QImage m_image;
     int m_nBits = 0;

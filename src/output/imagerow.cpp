@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QtGlobal>
+#include <vector>
 
 #include "common/colorref.h"
 #include "common/novalue.h"
@@ -35,6 +36,70 @@ int ImageRowUnderCursor(const CZbDoc& doc, const CZbApp& app) {
     return -1;
 }
 
+namespace {
+
+// How a row of `width` pixels fills the table: `perPixel` samples from each
+// pixel to the next (interpolated), or one sample for each group of
+// `group` pixels (averaged) when the row is wider than the table.
+struct RowSampling {
+    int perPixel = 1;
+    int group = 1;
+};
+
+RowSampling SamplingOf(int width) {
+    RowSampling sampling;
+    if (width > CZbDoc::kCapacity)
+        sampling.group = (width + CZbDoc::kCapacity - 1) / CZbDoc::kCapacity;
+    else if (width > 1)
+        sampling.perPixel = qMax(1, (CZbDoc::kCapacity - 1) / (width - 1));
+    return sampling;
+}
+
+float Volts(float grey) {
+    return (255.0f - grey) * kFullScaleVolts / 255.0f;
+}
+
+// A photodiode sweeping the row sees a continuous level: between two pixel
+// centres the level goes linearly from one to the other, so that an edge
+// falls between them rather than on a whole pixel.
+int InterpolateRow(CZbDoc& doc, const std::vector<int>& levels, int perPixel) {
+    const int width = int(levels.size());
+    int points = 0;
+    for (int column = 0; column + 1 < width; ++column)
+        for (int step = 0; step < perPixel; ++step, ++points) {
+            const float t = float(step) / float(perPixel);
+            doc.m_fT[points][0] = float(column) + t;
+            doc.m_fT[points][1] =
+                Volts(float(levels[column]) + t * float(levels[column + 1] - levels[column]));
+        }
+    doc.m_fT[points][0] = float(width - 1);
+    doc.m_fT[points][1] = Volts(float(levels[width - 1]));
+    return points + 1;
+}
+
+// Each sample at the first column of its group, the group's mean level.
+int AverageRow(CZbDoc& doc, const std::vector<int>& levels, int group) {
+    const int width = int(levels.size());
+    int points = 0;
+    for (int column = 0; column < width; column += group, ++points) {
+        const int end = qMin(width, column + group);
+        int sum = 0;
+        for (int x = column; x < end; ++x)
+            sum += levels[x];
+        doc.m_fT[points][0] = float(column);
+        doc.m_fT[points][1] = Volts(float(sum) / float(end - column));
+    }
+    return points;
+}
+
+QString SamplingText(const RowSampling& sampling) {
+    if (sampling.group > 1) return QStringLiteral("1 POINT/%1 PIXELS").arg(sampling.group);
+    if (sampling.perPixel > 1) return QStringLiteral("%1 POINTS/PIXEL").arg(sampling.perPixel);
+    return QStringLiteral("1 POINT/PIXEL");
+}
+
+} // namespace
+
 bool WriteImageRow(CZbDoc& doc, int row, QString* error) {
     if (!InImage(doc, 0, row)) {
         *error = QStringLiteral("La ligne %1 est hors de l'image (%2 lignes).")
@@ -44,25 +109,20 @@ bool WriteImageRow(CZbDoc& doc, int row, QString* error) {
     }
     const CImage& image = *doc.m_pImage;
     const int width = qMin<int>(image.Width(), doc.m_nImageWidth);
-    const int group = (width + CZbDoc::kCapacity - 1) / CZbDoc::kCapacity;
+    std::vector<int> levels(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x)
+        levels[static_cast<std::size_t>(x)] = GreyLevel(image, x, row);
+    const RowSampling sampling = SamplingOf(width);
     doc.ClearSamples();
-    int points = 0;
-    for (int column = 0; column < width; column += group, ++points) {
-        const int end = qMin(width, column + group);
-        int sum = 0;
-        for (int x = column; x < end; ++x)
-            sum += GreyLevel(image, x, row);
-        const float grey = float(sum) / float(end - column);
-        doc.m_fT[points][0] = float(column);
-        doc.m_fT[points][1] = (255.0f - grey) * kFullScaleVolts / 255.0f;
-    }
+    const int points = sampling.group > 1 ? AverageRow(doc, levels, sampling.group)
+                                          : InterpolateRow(doc, levels, sampling.perPixel);
     doc.m_nPoints = static_cast<std::int16_t>(points);
     doc.m_nChannels = kChannelCh1;
     doc.m_nDisplay = kChannelCh1;
     const QString name = QFileInfo(image.SourcePath()).fileName();
     const QString source =
         name.isEmpty() ? QStringLiteral("IMAGE") : QStringLiteral("IMAGE ") + name;
-    doc.m_astrLegend = {source + QStringLiteral(" - LIGNE %1").arg(row),
+    doc.m_astrLegend = {source + QStringLiteral(" - LIGNE %1 - ").arg(row) + SamplingText(sampling),
                         QStringLiteral("Nom(s)/Prénom(s):")};
     doc.m_pRegressions->Reset();
     return true;

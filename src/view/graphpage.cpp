@@ -17,7 +17,7 @@ constexpr COLORREF kLegendBlue = 0xFF0000;
 constexpr COLORREF kCursorFound = 0xFF0000;
 constexpr COLORREF kCursorFree = 0x000000;
 
-void DrawRegressions(CPlotter& plotter, CRegressionSet& regressions) {
+void DrawRegressions(CPlotter& plotter, const CRegressionSet& regressions) {
     for (int slot = 0; slot < CRegressionSet::kSlots; ++slot) {
         if (!regressions.m_bDraw[slot] || !regressions.m_bComputed[slot]) continue;
         if (regressions.m_nType[slot] == 0)

@@ -2,6 +2,7 @@
 #include <QPainter>
 #include <QPointF>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QVector>
 #include <cmath>
@@ -11,9 +12,11 @@
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "graph/plotter.h"
+#include "graph/regressionpanel.h"
 #include "graph/regressionset.h"
 #include "graphsamples.h"
 #include "recordingdevice.h"
+#include "testsupport.h"
 #include "view/viewdraw.h"
 
 namespace {
@@ -552,8 +555,8 @@ class TestGraphDraw : public QObject {
             if (item.penWidth == 40) ++pieces; // 0.4 mm
         if (walked) {
             QVERIFY2(pieces >= 499 && pieces <= 501, qPrintable(QString::number(pieces)));
-            QCOMPARE(regressions.m_fPoint1[2][0], 0.0f); // the points were put in order
-            QCOMPARE(regressions.m_fPoint1[2][1], 0.5f);
+            QCOMPARE(regressions.m_fPoint1[2][0], 1.0f); // the slot is left as picked
+            QCOMPARE(regressions.m_fPoint1[2][1], 0.25f);
         } else {
             QCOMPARE(pieces, 0);
         }
@@ -563,6 +566,56 @@ class TestGraphDraw : public QObject {
             if (item.kind == RecordingDevice::Rect && item.brushColour == QColor(127, 255, 127))
                 ++markers;
         QCOMPARE(markers, 2);
+    }
+
+    // A paint leaves the document as it was: a polynomial picked right to left
+    // keeps each point with its row, so that picking one again and fitting
+    // keeps the fitted rows, the drawn span and the markers in agreement, and
+    // the file saved after a paint is the one saved before.
+    void paintChangesNothing() {
+        GraphFixture graph;
+        QVector<QPointF> parabola;
+        for (int x = 0; x <= 10; ++x)
+            parabola << QPointF(x, x * x);
+        graph.SetSamples(parabola);
+        CRegressionPanel panel(&graph.doc);
+        panel.SelectType(1); // degree 2
+        auto pick = [&](int point, int row) {
+            panel.StartPicking(point, panel.m_fTolerance);
+            panel.PickPoint(true, std::int16_t(row), 0, 1, 0, 0, 0);
+        };
+        auto compute = [&] {
+            QVERIFY(panel.StartCompute());
+            panel.Tick(CRegressionPanel::kPauseMs);
+            QVERIFY(!panel.Computing());
+        };
+        pick(1, 8);
+        pick(2, 2);
+        compute();
+        QVERIFY(graph.doc.m_pRegressions->m_bComputed[0]);
+
+        QTemporaryDir dir;
+        const QString before = dir.filePath(QStringLiteral("avant.cod"));
+        const QString after = dir.filePath(QStringLiteral("apres.cod"));
+        QString error;
+        QVERIFY2(graph.doc.Save(before, &error), qPrintable(error));
+        graph.Draw();
+        QVERIFY2(graph.doc.Save(after, &error), qPrintable(error));
+        QCOMPARE(ReadFileBytes(after), ReadFileBytes(before));
+
+        pick(1, 6);
+        compute();
+        const CRegressionSet& slot = *graph.doc.m_pRegressions;
+        const float* points[] = {slot.m_fPoint1[0], slot.m_fPoint2[0]};
+        for (int k = 0; k < 2; ++k) {
+            const int row = slot.m_nPointRow[0][k];
+            QCOMPARE(points[k][0], graph.doc.m_fT[row][0]);
+            QCOMPARE(points[k][1], graph.doc.m_fT[row][1]);
+        }
+        RegressionRange range;
+        QVERIFY(SlotRange(slot, 0, &range));
+        QCOMPARE(range.firstRow, 2);
+        QCOMPARE(range.lastRow, 6);
     }
 
     void legendAndCursorPoint() {

@@ -198,10 +198,15 @@ class TestOutputCommands : public CMainWindowTest {
         row->trigger();
         menu->close();
         QCOMPARE(int(m_doc->m_nDisplay), 1);
-        QCOMPARE(int(m_doc->m_nPoints), int(m_doc->m_nImageWidth));
-        QCOMPARE(m_doc->m_fT[bar][1], 5.0f);
+        // Sampled finer than the pixels, as the table's rows allow.
+        const int width = m_doc->m_nImageWidth;
+        const int perPixel = (5000 - 1) / (width - 1);
+        QCOMPARE(int(m_doc->m_nPoints), (width - 1) * perPixel + 1);
+        QCOMPARE(m_doc->m_fT[bar * perPixel][0], float(bar));
+        QCOMPARE(m_doc->m_fT[bar * perPixel][1], 5.0f);
         QCOMPARE(m_doc->m_fT[0][1], 0.0f);
-        QVERIFY(m_doc->m_astrLegend.value(0).endsWith(QStringLiteral(" - LIGNE 10")));
+        QCOMPARE(m_doc->m_astrLegend.value(0),
+                 QStringLiteral("IMAGE Code.TIF - LIGNE 10 - %1 POINTS/PIXEL").arg(perPixel));
         QVERIFY(!m_app->HasReference());
         m_frame->UpdateCommandUi();
         QVERIFY(m_frame->Action(kCmdAnalyse)->isEnabled());
