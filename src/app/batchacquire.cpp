@@ -16,6 +16,10 @@ const BatchCommand kKinds[] = {
      "lineatix --acquire gds --port COM1|COM2|PATH [--channels CH1,CH2] [--save OUT.cod] "
      "[IN.cod]",
      AcquireGdsCommand},
+    {"scpi",
+     "lineatix --acquire scpi --port COM1|COM2|ADDRESS [--channels CH1,CH2] [--timeout SECONDS] "
+     "[--save OUT.cod] [IN.cod]",
+     AcquireScpiCommand},
     {"leuze",
      "lineatix --acquire leuze --port COM1|COM2|PATH [--timeout SECONDS] [--save OUT.cod] "
      "[IN.cod]",

@@ -17,4 +17,5 @@ int AcquireCommand(const QStringList& arguments);    // batchacquire.cpp: --acqu
 int AcquireTdsCommand(const QStringList& arguments);    // acquiretds.cpp
 int AcquireGdsCommand(const QStringList& arguments);    // acquiregds.cpp
 int AcquireLeuzeCommand(const QStringList& arguments);  // acquireleuze.cpp
+int AcquireScpiCommand(const QStringList& arguments);   // acquirescpi.cpp
 int AcquirePcmes3Command(const QStringList& arguments); // acquirepcmes3.cpp
