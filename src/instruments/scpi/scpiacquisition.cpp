@@ -266,7 +266,8 @@ void CScpiAcquisition::AskRunState() {
 }
 
 void CScpiAcquisition::StartChannel() {
-    if (m_nChannelIndex >= int(m_channels.size())) {
+    m_bTransferring = m_nChannelIndex < int(m_channels.size());
+    if (!m_bTransferring) {
         Finish();
         return;
     }
@@ -361,19 +362,20 @@ void CScpiAcquisition::Fail(const QString& text) {
     const bool restart = acquiring && m_bWasRunning;
     m_phase = Phase::None;
     m_bWasRunning = false; // a failed :RUN below must not come back here
+    const bool transferring = m_bTransferring;
+    m_bTransferring = false;
     m_bFailed = true;
     m_state =
         m_state == State::Opening || m_state == State::Stopped ? State::Stopped : State::Ready;
     // A failure at opening leaves no usable oscilloscope; later ones only end this acquisition.
     if (acquiring) {
         // Nothing of the faulty channel, nor of those after it, shows as theirs.
-        for (int k = m_nChannelIndex; k < int(m_channels.size()) && 2 * k + 1 < 4; ++k)
+        for (int k = int(m_summary.size()); k < int(m_channels.size()) && k < kChannels; ++k)
             for (int r = 0; r < CZbDoc::kCapacity; ++r)
                 m_pDoc->m_fT[r][2 * k] = m_pDoc->m_fT[r][2 * k + 1] = kNoValue;
         if (m_nStored == 0) m_pDoc->m_nPoints = 0;
         m_strMessage = QStringLiteral("Acquisition interrompue");
-        if (m_nChannelIndex < int(m_channels.size()))
-            m_strMessage += QStringLiteral(" (voie %1)").arg(CurrentChannel());
+        if (transferring) m_strMessage += QStringLiteral(" (voie %1)").arg(CurrentChannel());
         m_strMessage += QStringLiteral(" :\n") + text;
         if (!m_summary.isEmpty())
             m_strMessage += QLatin1Char('\n') + m_summary.join(QLatin1Char('\n'));

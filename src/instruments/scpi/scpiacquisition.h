@@ -110,8 +110,9 @@ class CScpiAcquisition {
     bool m_bDisplayed[kChannels] = {true, true};
 
     // The acquisition under way.
-    std::vector<int> m_channels; // chosen channels, lowest first
-    int m_nChannelIndex = 0;     // in m_channels: the display query, then the transfer
+    std::vector<int> m_channels;  // chosen channels, lowest first
+    int m_nChannelIndex = 0;      // in m_channels: the display query, then the transfer
+    bool m_bTransferring = false; // m_nChannelIndex is the channel being read
     bool m_bWasRunning = false;
     ScpiPreamble m_preamble;
     std::vector<qint64> m_kept;       // record indices kept
