@@ -41,7 +41,7 @@ void CScpiAcquisition::Await(Phase phase, const QByteArray& query) {
     m_nIdle = 0;
     m_query = query;
     m_phase = phase;
-    if (!Send(query)) return;
+    Send(query);
 }
 
 void CScpiAcquisition::Open() {
@@ -91,6 +91,10 @@ void CScpiAcquisition::Process() {
             if (block.status == ScpiBlock::Invalid) {
                 Fail(QStringLiteral("Réponse à %1 sans bloc de données lisible.")
                          .arg(Named(m_query)));
+            } else if (block.status == ScpiBlock::Incomplete && m_buffer.indexOf('#') < 0 &&
+                       m_buffer.size() > kMaxUnreadable) {
+                Fail(QStringLiteral("Réponse à %1 sans bloc de données lisible.")
+                         .arg(Named(m_query)));
             } else if (block.status == ScpiBlock::Complete) {
                 const QByteArray buffer = m_buffer;
                 m_buffer.remove(0, block.end);
@@ -99,7 +103,11 @@ void CScpiAcquisition::Process() {
             }
         } else {
             QByteArray line;
-            if (TakeScpiLine(&m_buffer, &line)) progress = HandleLine(line);
+            if (TakeScpiLine(&m_buffer, &line))
+                progress = HandleLine(line);
+            else if (m_buffer.size() > kMaxUnreadable)
+                Fail(QStringLiteral("Réponse à %1 illisible (pas de fin de ligne).")
+                         .arg(Named(m_query)));
         }
     }
     m_bProcessing = false;
@@ -284,6 +292,13 @@ void CScpiAcquisition::StartChannel() {
 // The next read of at most kRigolReadPoints, numbered from 1 on the scope.
 void CScpiAcquisition::AskRigolChunk() {
     m_nLast = std::min(m_nFirst + kRigolReadPoints, m_preamble.points) - 1;
+    // A deep memory takes many reads: the message follows them.
+    if (m_preamble.points > kRigolReadPoints)
+        m_strMessage = QStringLiteral("Acquisition de la voie %1 (points %2 à %3 sur %4)...")
+                           .arg(CurrentChannel())
+                           .arg(m_nFirst + 1)
+                           .arg(m_nLast + 1)
+                           .arg(m_preamble.points);
     if (!Send(Command(QStringLiteral(":WAV:STAR %1").arg(m_nFirst + 1))) ||
         !Send(Command(QStringLiteral(":WAV:STOP %1").arg(m_nLast + 1))))
         return;

@@ -36,6 +36,8 @@ class CScpiAcquisition {
     static constexpr qint64 kRigolReadPoints = 250000; // the DS1000Z's limit per read in BYTE
     static constexpr int kKeysightPoints = 5000;       // what the table holds
     static constexpr int kChannels = 2;
+    // Bytes of a reply without a line feed, or before a block's "#", past which it is garbage.
+    static constexpr int kMaxUnreadable = 4096;
 
     explicit CScpiAcquisition(CZbDoc* doc);
 

@@ -179,6 +179,7 @@ class TestScpiAcquisition : public QObject {
         QCOMPARE(reads, (QStringList{":WAV:STAR 1", ":WAV:STOP 250000", ":WAV:STAR 250001",
                                      ":WAV:STOP 500000", ":WAV:STAR 500001", ":WAV:STOP 600000"}));
         QCOMPARE(commands.count(":WAV:DATA?"), 3);
+        QCOMPARE(bench.transport->m_written.size(), 0);
         QVERIFY2(bench.Acq().m_strMessage.contains(
                      "Voie 1 : 600000 points lus, 5000 gardés dans le tableau."),
                  qPrintable(bench.Acq().m_strMessage));
@@ -379,6 +380,23 @@ class TestScpiAcquisition : public QObject {
             "Bloc de données incomplet : 4951 octets reçus sur 5000 annoncés.")); // with the line
                                                                                   // feed
         QVERIFY(bench.Acq().m_strMessage.contains("(voie 1)"));
+    }
+
+    void endlessGarbageIsNoReply() {
+        for (const char* muted : {":WAV:DATA?", ":WAV:PRE?"}) {
+            Bench bench(CScriptedScope::Rigol);
+            bench.Open();
+            bench.scope.m_muteOn = muted; // the test sends the garbage itself
+            bench.Acquire(true, false);
+            for (int k = 0; k < 4 && bench.Acq().Waiting(); ++k)
+                bench.transport->Receive(QByteArray(1024, 'x'));
+            QVERIFY(bench.Acq().Waiting()); // 4096 bytes may still be a header
+            bench.transport->Receive("x");
+            QVERIFY(!bench.Acq().Waiting());
+            QVERIFY2(bench.Acq().m_strMessage.contains(QStringLiteral("Réponse à %1").arg(muted)),
+                     qPrintable(bench.Acq().m_strMessage));
+            QVERIFY(ColumnsEmpty(bench.doc, 0));
+        }
     }
 
     void aLinkLostMidBlockStopsEverything() {
