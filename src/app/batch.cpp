@@ -125,6 +125,11 @@ const BatchCommand kCommands[] = {
      "lineatix --acquire gds --port COM1|COM2|PATH [--channels CH1,CH2] [--save OUT.cod] "
      "[IN.cod]",
      AcquireGdsCommand, "acquisition des voies d'un oscilloscope GW Instek GDS-820C"},
+    {"--acquire scpi",
+     "lineatix --acquire scpi --port COM1|COM2|ADDRESS [--channels CH1,CH2] [--timeout SECONDS] "
+     "[--save OUT.cod] [IN.cod]",
+     AcquireScpiCommand,
+     "acquisition des voies d'un oscilloscope Rigol ou Keysight par USB ou Ethernet (SCPI)"},
     {"--acquire leuze",
      "lineatix --acquire leuze --port COM1|COM2|PATH [--timeout SECONDS] [--save OUT.cod] "
      "[IN.cod]",

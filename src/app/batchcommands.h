@@ -16,4 +16,5 @@ int PrintCommand(const QStringList& arguments);      // printverb.cpp
 int AcquireTdsCommand(const QStringList& arguments);    // acquiretds.cpp
 int AcquireGdsCommand(const QStringList& arguments);    // acquiregds.cpp
 int AcquireLeuzeCommand(const QStringList& arguments);  // acquireleuze.cpp
+int AcquireScpiCommand(const QStringList& arguments);   // acquirescpi.cpp
 int AcquirePcmes3Command(const QStringList& arguments); // acquirepcmes3.cpp

@@ -10,6 +10,7 @@ const char* const kShow = "&Affichage";
 const char* const kReader = "&Lecteur didactique";
 const char* const kTek = "&Acq. Tektronix";
 const char* const kGds = "&Acq. GDS-820C (GW Instek)";
+const char* const kScpi = "Acq. &oscilloscope USB/Ethernet (Rigol, Keysight)";
 const char* const kLeuze = "L&ecteur Leuze";
 const char* const kCode = "&Code EAN13";
 const char* const kGraph = "&Graphe";
@@ -57,6 +58,11 @@ const CommandInfo kCommandTable[] = {
      false},
     {kCmdGdsAcquire, kReader, kGds, "&Acquérir...",
      "Acquisition spectre sur oscilloscope GW Instek", nullptr, A, N, true},
+    {kCmdScpiPort, kReader, kScpi, "&Connexion oscilloscope...",
+     "Choix du port USB ou réseau et test communication\nConnexion oscilloscope...", nullptr, A, N,
+     false},
+    {kCmdScpiAcquire, kReader, kScpi, "&Acquérir...",
+     "Acquisition spectre sur oscilloscope Rigol ou Keysight\nAcquérir...", nullptr, A, N, false},
     {kCmdRotate, kReader, nullptr, "&Retourner/Inverser code...",
      "Tourner le code autour de l'axe X et/ou Y\nRetourner/Inverser code...", nullptr, G, N, false},
     {kCmdExtract, kReader, nullptr, "&Extraire code...",

@@ -22,6 +22,8 @@ enum CommandId : int {
     kCmdTekAcquire = 32778,
     kCmdGdsPort = 32814,
     kCmdGdsAcquire = 32813,
+    kCmdScpiPort = 32816,
+    kCmdScpiAcquire = 32817,
     kCmdRotate = 32803,
     kCmdExtract = 32799,
     kCmdAnalyse = 32805,

@@ -2,7 +2,9 @@
 
 #include <QDeadlineTimer>
 
+#include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -38,6 +40,12 @@ bool CTestPty::Send(const QByteArray& bytes) {
     qsizetype done = 0;
     while (m_master >= 0 && done < bytes.size()) {
         const ssize_t n = write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EAGAIN) {
+            // The terminal's buffer is full until the program reads: wait, as a device would.
+            pollfd writable{m_master, POLLOUT, 0};
+            if (poll(&writable, 1, 5000) <= 0) return false;
+            continue;
+        }
         if (n <= 0) return false;
         done += n;
     }

@@ -22,6 +22,8 @@
 #include "instruments/gwinstek/ui/gdsportdlg.h"
 #include "instruments/leuze/ui/leuzedlgs.h"
 #include "instruments/pcmes3/ui/pcmes3dlg.h"
+#include "instruments/scpi/ui/scpiacqdlg.h"
+#include "instruments/scpi/ui/scpiportdlg.h"
 #include "instruments/tektronix/ui/tekacqdlg.h"
 #include "instruments/tektronix/ui/tekportdlg.h"
 #include "output/imagerow.h"
@@ -52,6 +54,8 @@ const ViewCommand kViewCommands[] = {
     {kCmdAnalyse, &CZbView::OnAnalyse},
     {kCmdGdsPort, &CZbView::OnGdsPort},
     {kCmdGdsAcquire, &CZbView::OnGdsAcquire},
+    {kCmdScpiPort, &CZbView::OnScpiPort},
+    {kCmdScpiAcquire, &CZbView::OnScpiAcquire},
     {kCmdTekPort, &CZbView::OnTekPort},
     {kCmdTekAcquire, &CZbView::OnTekAcquire},
     {kCmdRegressions, &CZbView::OnRegressions},
@@ -348,6 +352,16 @@ void CZbView::OnGdsPort() {
 
 void CZbView::OnGdsAcquire() {
     CGdsAcqDlg dialog(&m_doc, this);
+    RunModal(dialog);
+}
+
+void CZbView::OnScpiPort() {
+    CScpiPortDlg dialog(&m_doc, this);
+    dialog.exec();
+}
+
+void CZbView::OnScpiAcquire() {
+    CScpiAcqDlg dialog(&m_doc, this);
     RunModal(dialog);
 }
 

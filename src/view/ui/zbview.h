@@ -52,6 +52,8 @@ class CZbView : public QWidget, public CViewCursor {
     void OnAnalyse();
     void OnGdsPort();
     void OnGdsAcquire();
+    void OnScpiPort();
+    void OnScpiAcquire();
     void OnTekPort();
     void OnTekAcquire();
     void OnRegressions();

@@ -257,6 +257,10 @@ void TestMainFrame::commandTableTexts() {
         "Sélection port série et test communication",
         "&Lecteur didactique > &Acq. GDS-820C (GW Instek) > &Acquérir... | Acquisition spectre "
         "sur oscilloscope GW Instek",
+        "&Lecteur didactique > Acq. &oscilloscope USB/Ethernet (Rigol, Keysight) > &Connexion "
+        "oscilloscope... | Choix du port USB ou réseau et test communication",
+        "&Lecteur didactique > Acq. &oscilloscope USB/Ethernet (Rigol, Keysight) > &Acquérir... "
+        "| Acquisition spectre sur oscilloscope Rigol ou Keysight",
         "&Lecteur didactique > &Retourner/Inverser code... | Tourner le code autour de l'axe X "
         "et/ou Y",
         "&Lecteur didactique > &Extraire code... | Extraire le code code barre d'après "
