@@ -131,7 +131,7 @@ class TestCommandLine : public QObject {
         row("two commands", "lineatix", {"--decode", "--export-txt", "o.txt", "in.cod"}, 1, "err",
             "lineatix: une seule commande à la fois : --decode, --export-txt");
         row("an unknown kind", "lineatix", {"--acquire", "scope"}, 1, "err",
-            "lineatix: --acquire attend tds|gds|leuze|pcmes3");
+            "lineatix: --acquire attend tds|gds|scpi|leuze|pcmes3");
         row("an empty port", "lineatix", {"--acquire", "tds", "--port", ""}, 1, "err",
             "lineatix: --port attend COM1|COM2|PATH");
         row("an empty output", "lineatix", {"--decode", "--save", "", "in.cod"}, 1, "err",
