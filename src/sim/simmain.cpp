@@ -1,5 +1,6 @@
 // lineatix-sim INSTRUMENT [options]: a simulated instrument on a
-// pseudo-terminal, for practising every acquisition without hardware.
+// pseudo-terminal or a local socket, for practising every acquisition without
+// hardware.
 
 #include <QString>
 #include <QStringList>
@@ -16,14 +17,24 @@ struct SimCommand {
 };
 
 const SimCommand kSimulators[] = {
-    {"tds", "lineatix-sim tds [--code CODE] [--code2 CODE] [--type 3xx|xxx] [--link PATH]",
+    {"tds",
+     "lineatix-sim tds [--code CODE] [--code2 CODE] [--type 3xx|xxx] [--link PATH | --tcp PORT]",
      RunTdsSimulator},
     {"gds",
      "lineatix-sim gds [--code CODE] [--code2 CODE] [--channel-off 1|2] [--pieces N] "
-     "[--pause MS] [--link PATH]",
+     "[--pause MS] [--link PATH | --tcp PORT]",
      RunGdsSimulator},
-    {"leuze", "lineatix-sim leuze [--code CODE]... [--interval MS] [--seed N] [--link PATH]",
+    {"leuze",
+     "lineatix-sim leuze [--code CODE]... [--interval MS] [--seed N] [--link PATH | --tcp PORT]",
      RunLeuzeSimulator},
+    {"rigol",
+     "lineatix-sim rigol [--code CODE] [--code2 CODE] [--channel-off 1|2] [--depth N] "
+     "[--link PATH | --tcp PORT]",
+     RunRigolSimulator},
+    {"keysight",
+     "lineatix-sim keysight [--code CODE] [--code2 CODE] [--channel-off 1|2] [--depth N] "
+     "[--link PATH | --tcp PORT]",
+     RunKeysightSimulator},
 };
 
 void PrintUsage() {
