@@ -150,14 +150,18 @@ class CScopeSimulator : public CSimInstrument {
 
     int Divisions() const { return Rigol() ? kRigolDivisions : kKeysightDivisions; }
     double RecordSeconds() const { return m_dTimebase * Divisions(); }
-    double YIncrement(int channel) const { return m_dScale[channel] / kLevelsPerDivision; }
+    // Volts a converter level.
+    double LevelVolts(int channel) const { return m_dScale[channel] / kLevelsPerDivision; }
+    // Keysight's words carry the level in their high byte: 256 counts a level.
+    int WordCounts() const { return !Rigol() && m_format == Word ? 256 : 1; }
+    double YIncrement(int channel) const { return LevelVolts(channel) / WordCounts(); }
     // Rigol: the trace's displacement in levels; Keysight: the centre's volts.
     double YOrigin(int channel) const {
-        return Rigol() ? std::round(m_dOffset[channel] / YIncrement(channel)) : m_dOffset[channel];
+        return Rigol() ? std::round(m_dOffset[channel] / LevelVolts(channel)) : m_dOffset[channel];
     }
     int YReference() const {
         if (Rigol()) return kRigolReference;
-        return m_bUnsigned ? kKeysightReference : 0;
+        return (m_bUnsigned ? kKeysightReference : 0) * WordCounts();
     }
 
     // The points a data query gives in the current mode: the screen or the
@@ -182,10 +186,10 @@ class CScopeSimulator : public CSimInstrument {
 
     // The converter's level, 0 to 255.
     int LevelAt(int channel, long long i) const {
-        const double levels = VoltsAt(channel, i) / YIncrement(channel);
+        const double levels = VoltsAt(channel, i) / LevelVolts(channel);
         const double level =
             Rigol() ? levels + YOrigin(channel) + kRigolReference
-                    : levels - YOrigin(channel) / YIncrement(channel) + kKeysightReference;
+                    : levels - YOrigin(channel) / LevelVolts(channel) + kKeysightReference;
         return std::clamp(int(std::lround(level)), 0, 255);
     }
 
@@ -197,14 +201,14 @@ class CScopeSimulator : public CSimInstrument {
             const int level = LevelAt(channel, i);
             if (m_format == Ascii) {
                 const double volts =
-                    Rigol() ? (level - YOrigin(channel) - kRigolReference) * YIncrement(channel)
-                            : (level - kKeysightReference) * YIncrement(channel) + YOrigin(channel);
+                    Rigol() ? (level - YOrigin(channel) - kRigolReference) * LevelVolts(channel)
+                            : (level - kKeysightReference) * LevelVolts(channel) + YOrigin(channel);
                 if (i > first) data += ',';
                 data += Number(volts);
             } else if (m_format == Word) {
                 // Rigol: the level in the low byte, sent first; Keysight: the
                 // level in the high byte, in the order asked.
-                const int word = Rigol() ? level : (m_bUnsigned ? level : level - 128) << 8;
+                const int word = Rigol() ? level : (m_bUnsigned ? level : level - 128) * 256;
                 const char high = char((word >> 8) & 0xFF), low = char(word & 0xFF);
                 if (Rigol() || !m_bMsbFirst)
                     data += low, data += high;

@@ -333,6 +333,65 @@ class TestSimSocket : public QObject {
         client.Send(":WAV:POIN:MODE SIDEWAYS\n");
         QCOMPARE(client.Line(":SYST:ERR?"), QByteArray("-224,\"Illegal parameter value\""));
     }
+
+    // WORD, ASCii and signed data, read with their own preamble, give the
+    // volts the BYTE data give.
+    void formatsAgree_data() {
+        QTest::addColumn<QString>("instrument");
+        QTest::addColumn<QByteArray>("setup");
+        QTest::newRow("rigol word") << "rigol" << QByteArray(":WAV:FORM WORD");
+        QTest::newRow("rigol ascii") << "rigol" << QByteArray(":WAV:FORM ASC");
+        QTest::newRow("keysight word msbf") << "keysight" << QByteArray(":WAV:FORM WORD");
+        QTest::newRow("keysight word lsbf") << "keysight" << QByteArray(":WAV:FORM WORD;BYT LSBF");
+        QTest::newRow("keysight signed byte") << "keysight" << QByteArray(":WAV:UNS OFF");
+        QTest::newRow("keysight signed word") << "keysight" << QByteArray(":WAV:UNS OFF;FORM WORD");
+        QTest::newRow("keysight ascii") << "keysight" << QByteArray(":WAV:FORM ASCii");
+    }
+    void formatsAgree() {
+        QFETCH(QString, instrument);
+        QFETCH(QByteArray, setup);
+        const bool rigol = instrument == QLatin1String("rigol");
+        auto sim = StartSimulator(instrument, {"--tcp", "0"});
+        CClient client(PortOf(*sim));
+        QVERIFY(client.IsOpen());
+        const auto volts = [&](const QByteArray& data, const QList<double>& p, bool signedData) {
+            QList<double> values;
+            if (p[0] == (rigol ? 2 : 4)) { // ASCii: the volts themselves
+                for (const QByteArray& field : data.split(','))
+                    values << field.toDouble();
+                return values;
+            }
+            const bool word = p[0] == 1;
+            const bool lsbFirst = rigol || setup.contains("LSBF");
+            for (qsizetype i = 0; i + (word ? 1 : 0) < data.size(); i += word ? 2 : 1) {
+                int count = quint8(data[i]);
+                if (word) {
+                    const int first = quint8(data[i]), second = quint8(data[i + 1]);
+                    count = lsbFirst ? first | second << 8 : first << 8 | second;
+                    if (signedData) count = qint16(count);
+                } else if (signedData) {
+                    count = qint8(count);
+                }
+                values << (rigol ? (count - p[8] - p[9]) * p[7] : (count - p[9]) * p[7] + p[8]);
+            }
+            return values;
+        };
+        client.Send(":STOP;:WAV:SOUR CHAN1;:WAV:FORM BYTE\n");
+        const QList<double> reference =
+            volts(client.Block(":WAV:DATA?"), Fields(client.Line(":WAV:PRE?")), false);
+        QCOMPARE(reference.size(), rigol ? 1200 : 1000);
+        client.Send(setup + '\n');
+        const QList<double> preamble = Fields(client.Line(":WAV:PRE?"));
+        const QList<double> read =
+            volts(client.Block(":WAV:DATA?"), preamble, setup.contains("UNS OFF"));
+        QCOMPARE(read.size(), reference.size());
+        for (qsizetype i = 0; i < read.size(); ++i)
+            QVERIFY2(
+                std::fabs(read[i] - reference[i]) < 1e-4,
+                qPrintable(
+                    QStringLiteral("point %1: %2 for %3").arg(i).arg(read[i]).arg(reference[i])));
+        QCOMPARE(client.Line(":SYST:ERR?"), QByteArray("0,\"No error\""));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSimSocket)
