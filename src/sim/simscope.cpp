@@ -99,9 +99,9 @@ class CScopeSimulator : public CSimInstrument {
             const QString& code =
                 second && !options.code[1].isEmpty() ? options.code[1] : options.code[0];
             m_volts[c] = ScanVolts(code, second && options.code[1].isEmpty(), 7u + unsigned(c));
-            m_bDisplay[c] = !options.off[c];
         }
         Reset();
+        // A channel the user switched off stays off until *RST.
         for (int c = 0; c < kScanChannels; ++c)
             m_bDisplay[c] = !options.off[c];
     }
