@@ -1,7 +1,7 @@
-// lineatix-sim gds: a GW Instek GDS-820C as the acquisition sees it. It
-// answers the identification, the five settings lines and, for each waveform
-// request, one binary block ('#', a digit N, N length digits, nine header
-// bytes, two bytes a sample) holding the scan of an EAN-13 code.
+// lineatix-sim gds: a GW Instek GDS-820C as the acquisition and other clients
+// see it. It answers the identification, the five settings lines and, for each
+// waveform request, one binary block holding the scan of an EAN-13 code;
+// headers are read in long or short form in any case (":ACQ1:MEM?").
 
 #include <QByteArray>
 #include <QString>
@@ -9,15 +9,19 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 
 #include "common/options.h"
 #include "decode/scanmodel.h"
+#include "sim/scpiparser.h"
 #include "sim/siminstrument.h"
 
 namespace {
 
-constexpr int kSamples = 4000;       // a block, within the program's 5000 rows
+// A block: 4001 samples, of which the acquisition's pairing (one byte off)
+// keeps 4000 rows, within the program's 5000.
+constexpr int kSamples = 4001;
 constexpr double kTimebase = 500e-6; // seconds a division, answered as "500us"
 constexpr double kSamplesPerDivision = 25;
 constexpr double kLevelsPerDivision =
@@ -25,16 +29,21 @@ constexpr double kLevelsPerDivision =
 constexpr double kScale = 1.0;     // volts a division, answered as "1.00V"
 constexpr int kModuleSamples = 25; // samples a module of the code
 constexpr int kMaxPauseMs = 900;   // pauses between pieces stay under a second
+constexpr int kHighestLevel = 155; // the highest level a byte stands for in the acquisition
 
 struct SimOptions {
     QString code[2] = {QStringLiteral("5410673004208"), QString()};
     bool off[2] = {false, false};
     int pieces = 1;
     int pauseMs = 300;
-    QString link;
 };
 
-// The levels of a scan as the instrument's converter gives them.
+// The levels of a scan as the instrument's converter gives them, in its
+// block: after the length an 8-byte header (the sample rate as a big-endian
+// float, the channel, three reserved bytes), then a big-endian 16-bit word a
+// sample. The levels stay within 0 to 155, so that the high byte is 0 and a
+// reading that pairs each low byte with the next high byte (the acquisition
+// skips nine bytes after the length) finds the same levels.
 QByteArray WaveformBlock(const QString& code, int channel) {
     ScanParameters parameters;
     parameters.samplePeriod = kTimebase / kSamplesPerDivision;
@@ -45,38 +54,39 @@ QByteArray WaveformBlock(const QString& code, int channel) {
     parameters.runUpTime = 200 * parameters.samplePeriod;
     const ScanTrace trace = MakeCodeScan(code, parameters);
 
-    QByteArray samples;
+    QByteArray block;
+    const float sampleRate = float(kSamplesPerDivision / kTimebase);
+    std::uint32_t rateBits = 0;
+    std::memcpy(&rateBits, &sampleRate, sizeof rateBits);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        block.append(char((rateBits >> shift) & 0xFF));
+    block.append(char(channel));
+    block.append(QByteArray(3, '\0'));
     for (int k = 0; k < kSamples; ++k) {
         const float volts =
             trace.value.empty()
                 ? parameters.low
                 : trace.value[size_t(std::min<int>(k, int(trace.value.size()) - 1))];
-        int level = int(std::lround(volts / kScale * kLevelsPerDivision));
-        level = std::clamp(level, -100, 155);
-        // The whole level in the second byte: the program reads each byte as
-        // -100..155 and adds the two.
-        samples.append(char(0));
-        samples.append(char(level & 0xFF));
+        const int level =
+            std::clamp(int(std::lround(volts / kScale * kLevelsPerDivision)), 0, kHighestLevel);
+        block.append(char(0));
+        block.append(char(level));
     }
-    QByteArray header(9, '\0'); // sample interval and channel, which the program skips
-    header[4] = char(channel);
-    const QByteArray length = QByteArray::number(header.size() + samples.size());
-    return QByteArray("#") + QByteArray::number(length.size()) + length + header + samples;
+    return DefiniteBlock(block);
 }
 
 class CGdsSimulator : public CSimInstrument {
   public:
-    explicit CGdsSimulator(const SimOptions& options) : m_options(options) {}
+    explicit CGdsSimulator(const SimOptions& options)
+        : m_options(options), m_parser("GW,GDS-820C,SIMULATED,V1.00", Rows()) {
+        m_parser.SetBlockLineEnd(false);
+    }
 
     QByteArray Receive(const QByteArray& bytes) override {
-        m_line += bytes;
-        QByteArray now;
-        for (qsizetype end; (end = m_line.indexOf('\n')) >= 0;) {
-            const QByteArray command = m_line.left(end).trimmed();
-            m_line.remove(0, end + 1);
-            Answer(command.toUpper());
-        }
-        return now;
+        // A block may go in pieces; later replies wait behind it.
+        for (const ScpiMessage& message : m_parser.Receive(bytes))
+            Queue(message.bytes, message.hasBlock ? m_options.pieces : 1);
+        return QByteArray();
     }
 
     QByteArray Tick(std::int64_t elapsedMs) override {
@@ -89,13 +99,17 @@ class CGdsSimulator : public CSimInstrument {
         return due;
     }
 
+    void LinkClosed() override {
+        m_parser.Drop();
+        m_queue.clear();
+    }
+
   private:
     struct Piece {
         std::int64_t atMs;
         QByteArray bytes;
     };
 
-    // Replies go out in order; a block in pieces keeps later replies waiting.
     void Queue(const QByteArray& reply, int pieces) {
         std::int64_t at = m_queue.empty() ? m_nowMs : m_queue.back().atMs;
         const int count = std::max(1, std::min<int>(pieces, int(reply.size())));
@@ -106,29 +120,57 @@ class CGdsSimulator : public CSimInstrument {
         }
     }
 
-    void Answer(const QByteArray& command) {
-        if (command == "*IDN?") {
-            Queue("GW,GDS-820C,SIMULATED,V1.00\n", 1);
-        } else if (command == ":TIMEBASE:SCALE?") {
-            Queue("500us\n", 1);
-        } else if (command == ":CHANNEL1:SCALE?" || command == ":CHANNEL2:SCALE?") {
-            Queue("1.00V\n", 1);
-        } else if (command.startsWith(":MEASURE:SOURCE ")) {
-            m_measured = command.endsWith('2') ? 1 : 0;
-        } else if (command == ":MEASURE:VMAX?") {
-            Queue(m_options.off[m_measured] ? "chan off\n" : "4.08V\n", 1);
-        } else if (command == ":ACQUIRE1:POINT" || command == ":ACQUIRE2:POINT" ||
-                   command == ":ACQUIRE1:MEMORY?" || command == ":ACQUIRE2:MEMORY?") {
-            const int channel = command.contains('2') ? 1 : 0;
-            // A channel switched off sends nothing.
-            if (!m_options.off[channel])
-                Queue(WaveformBlock(m_options.code[channel], channel + 1), m_options.pieces);
-        }
-        // "*CLS" and ":ACQuire:LENGth 3" have no answer.
+    // The channel a suffix names, or -1 (and the suffix error queued).
+    static int Channel(const ScpiCall& call, int index = 0) {
+        const int channel = call.Suffix(index);
+        return channel == 1 || channel == 2 ? channel - 1 : -1;
+    }
+
+    ScpiReply Waveform(const ScpiCall& call) {
+        const int channel = Channel(call);
+        if (channel < 0) return ScpiReply::Error(-114);
+        // A channel switched off sends nothing.
+        if (m_options.off[channel]) return ScpiReply::Nothing();
+        return ScpiReply::BlockOf(WaveformBlock(m_options.code[channel], channel + 1));
+    }
+
+    std::vector<ScpiRow> Rows() {
+        const auto text = [](const char* reply) {
+            return [reply](const ScpiCall&) { return ScpiReply::Of(reply); };
+        };
+        const auto setting = [](const ScpiCall& call) {
+            return call.arguments.isEmpty() ? ScpiReply::Error(-109) : ScpiReply::Nothing();
+        };
+        const auto nothing = [](const ScpiCall&) { return ScpiReply::Nothing(); };
+        return {
+            {":TIMebase:SCALe?", text("500us")},
+            {":CHANnel#:SCALe?",
+             [](const ScpiCall& call) {
+                 return Channel(call) < 0 ? ScpiReply::Error(-114) : ScpiReply::Of("1.00V");
+             }},
+            {":MEASure:SOURce",
+             [this](const ScpiCall& call) {
+                 const QByteArray source = call.Argument();
+                 if (source != "1" && source != "2") return ScpiReply::Error(-224);
+                 m_measured = source.toInt() - 1;
+                 return ScpiReply::Nothing();
+             }},
+            {":MEASure:VMAX?",
+             [this](const ScpiCall&) {
+                 return ScpiReply::Of(m_options.off[m_measured] ? "chan off" : "4.08V");
+             }},
+            // POINt sends the channel's record although it is no query.
+            {":ACQuire#:POINt", [this](const ScpiCall& call) { return Waveform(call); }},
+            {":ACQuire#:MEMory?", [this](const ScpiCall& call) { return Waveform(call); }},
+            {":ACQuire:LENGth", setting},
+            {":TRIGger:MODe", setting},
+            {":RUN", nothing},
+            {":STOP", nothing},
+        };
     }
 
     SimOptions m_options;
-    QByteArray m_line;
+    CScpiParser m_parser;
     std::deque<Piece> m_queue;
     std::int64_t m_nowMs = 0;
     int m_measured = 0;
@@ -139,10 +181,11 @@ class CGdsSimulator : public CSimInstrument {
 int RunGdsSimulator(const QStringList& arguments) {
     OptionRules rules;
     rules.valueOptions = {QStringLiteral("--code"),        QStringLiteral("--code2"),
-                         QStringLiteral("--channel-off"), QStringLiteral("--pieces"),
-                         QStringLiteral("--pause"),       QStringLiteral("--link")};
+                          QStringLiteral("--channel-off"), QStringLiteral("--pieces"),
+                          QStringLiteral("--pause"),       QStringLiteral("--link"),
+                          QStringLiteral("--tcp")};
     ParsedOptions parsed;
-    if (!ParseOptions(arguments, 0, rules, &parsed)) return -1;
+    if (!ParseOptions(arguments, 0, rules, &parsed) || !ValidTcpOption(parsed)) return -1;
     SimOptions options;
     options.code[0] = parsed.Value(QStringLiteral("--code"), options.code[0]);
     options.code[1] = parsed.Value(QStringLiteral("--code2"), options.code[0]);
@@ -161,5 +204,5 @@ int RunGdsSimulator(const QStringList& arguments) {
             return 1;
         }
     CGdsSimulator simulator(options);
-    return RunSimulator(simulator, parsed.Value(QStringLiteral("--link")));
+    return ServeSimulator(simulator, parsed);
 }

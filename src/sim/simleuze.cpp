@@ -1,5 +1,5 @@
-// lineatix-sim leuze [--code CODE]... [--interval MS] [--seed N] [--link PATH]:
-// a Leuze BCL32 reader on a pseudo-terminal.
+// lineatix-sim leuze [--code CODE]... [--interval MS] [--seed N] [--link PATH | --tcp PORT]:
+// a Leuze BCL32 reader on a pseudo-terminal or a socket.
 
 #include <chrono>
 
@@ -30,9 +30,10 @@ class CLeuzeInstrument : public CSimInstrument {
 int RunLeuzeSimulator(const QStringList& arguments) {
     OptionRules rules;
     rules.valueOptions = {QStringLiteral("--code"), QStringLiteral("--interval"),
-                         QStringLiteral("--seed"), QStringLiteral("--link")};
+                          QStringLiteral("--seed"), QStringLiteral("--link"),
+                          QStringLiteral("--tcp")};
     ParsedOptions options;
-    if (!ParseOptions(arguments, 0, rules, &options)) return -1;
+    if (!ParseOptions(arguments, 0, rules, &options) || !ValidTcpOption(options)) return -1;
     bool ok = true;
     const int interval = options
                              .Value(QStringLiteral("--interval"),
@@ -46,5 +47,5 @@ int RunLeuzeSimulator(const QStringList& arguments) {
     if (!ok) return -1;
     CSimLeuzeReader reader(options.values.value(QStringLiteral("--code")), interval, seed);
     CLeuzeInstrument instrument(reader);
-    return RunSimulator(instrument, options.Value(QStringLiteral("--link")));
+    return ServeSimulator(instrument, options);
 }

@@ -1,5 +1,6 @@
 // lineatix-sim INSTRUMENT [options]: a simulated instrument on a
-// pseudo-terminal, for practising every acquisition without hardware.
+// pseudo-terminal or a local socket, for practising every acquisition without
+// hardware.
 
 #include <QString>
 #include <QStringList>
@@ -20,17 +21,29 @@ struct SimCommand {
 };
 
 const SimCommand kSimulators[] = {
-    {"tds", "lineatix-sim tds [--code CODE] [--code2 CODE] [--type 3xx|xxx] [--link PATH]",
+    {"tds",
+     "lineatix-sim tds [--code CODE] [--code2 CODE] [--type 3xx|xxx] [--link PATH] [--tcp PORT]",
      RunTdsSimulator,
      "un oscilloscope Tektronix TDS 340A (3xx) ou TDS 220 (xxx) qui renvoie le relevé de CODE"},
     {"gds",
      "lineatix-sim gds [--code CODE] [--code2 CODE] [--channel-off 1|2] [--pieces N] "
-     "[--pause MS] [--link PATH]",
+     "[--pause MS] [--link PATH] [--tcp PORT]",
      RunGdsSimulator,
      "un oscilloscope GW Instek GDS-820C ; sa réponse en N morceaux espacés de MS ms"},
-    {"leuze", "lineatix-sim leuze [--code CODE]... [--interval MS] [--seed N] [--link PATH]",
+    {"leuze",
+     "lineatix-sim leuze [--code CODE]... [--interval MS] [--seed N] [--link PATH] [--tcp PORT]",
      RunLeuzeSimulator,
      "un lecteur Leuze BCL32 qui lit les codes CODE tour à tour (ou au hasard) toutes les MS ms"},
+    {"rigol",
+     "lineatix-sim rigol [--code CODE] [--code2 CODE] [--channel-off 1|2] [--depth N] "
+     "[--link PATH] [--tcp PORT]",
+     RunRigolSimulator,
+     "un oscilloscope Rigol DS1104Z (SCPI) ; sa mémoire de N points porte le relevé de CODE"},
+    {"keysight",
+     "lineatix-sim keysight [--code CODE] [--code2 CODE] [--channel-off 1|2] [--depth N] "
+     "[--link PATH] [--tcp PORT]",
+     RunKeysightSimulator,
+     "un oscilloscope Keysight DSOX1204G (SCPI) ; sa mémoire de N points porte le relevé de CODE"},
 };
 
 void Print(std::FILE* stream, const QString& text) {
@@ -68,7 +81,9 @@ QString HelpText() {
     const QList<HelpSection> sections{
         {QStringLiteral("Instruments simulés pour s'exercer aux acquisitions de Lineatix sans "
                         "matériel. Chacun sert un pseudo-terminal, dont il affiche le chemin, "
-                        "jusqu'à son interruption ; --link PATH en fait un lien symbolique. Le "
+                        "jusqu'à son interruption ; --link PATH en fait un lien symbolique ; "
+                        "--tcp PORT sert plutôt une connexion réseau sur 127.0.0.1 (0 : un port "
+                        "libre), dont il affiche l'adresse. Le "
                         "code par défaut est 5410673004208."),
          {}},
         commands,

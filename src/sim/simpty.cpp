@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
@@ -15,18 +14,6 @@
 #include "sim/siminstrument.h"
 
 namespace {
-
-volatile std::sig_atomic_t g_stop = 0;
-
-void OnStopSignal(int) {
-    g_stop = 1;
-}
-
-std::int64_t NowMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return std::int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
 
 class CSimPty {
   public:
@@ -84,16 +71,11 @@ int RunSimulator(CSimInstrument& instrument, const QString& linkPath) {
     std::printf("%s\n", QFile::encodeName(pty.Path()).constData());
     std::fflush(stdout);
 
-    struct sigaction action = {};
-    action.sa_handler = OnStopSignal;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
-
-    const std::int64_t start = NowMs();
+    InstallStopSignals();
+    const std::int64_t start = MonotonicMs();
     QByteArray pending; // answered but not yet taken by the terminal
     char buffer[4096];
-    while (!g_stop) {
+    while (!StopRequested()) {
         pollfd fd = {pty.Master(), short(POLLIN | (pending.isEmpty() ? 0 : POLLOUT)), 0};
         poll(&fd, 1, 10);
         for (;;) {
@@ -101,7 +83,7 @@ int RunSimulator(CSimInstrument& instrument, const QString& linkPath) {
             if (n <= 0) break;
             pending += instrument.Receive(QByteArray(buffer, int(n)));
         }
-        pending += instrument.Tick(NowMs() - start);
+        pending += instrument.Tick(MonotonicMs() - start);
         while (!pending.isEmpty()) {
             const ssize_t n = write(pty.Master(), pending.constData(), size_t(pending.size()));
             if (n <= 0) break; // the terminal is full: the rest waits for POLLOUT

@@ -103,6 +103,8 @@ class CTdsSimulator : public CSimInstrument {
         return answer;
     }
 
+    void LinkClosed() override { m_input.clear(); }
+
   private:
     QByteArray Answer(const QString& command) {
         const qsizetype space = command.indexOf(QLatin1Char(' '));
@@ -173,8 +175,8 @@ class CTdsSimulator : public CSimInstrument {
 
 int RunTdsSimulator(const QStringList& arguments) {
     ParsedOptions options;
-    const OptionRules rules{{"--code", "--code2", "--type", "--link"}, {}, 0, 0};
-    if (!ParseOptions(arguments, 0, rules, &options)) return -1;
+    const OptionRules rules{{"--code", "--code2", "--type", "--link", "--tcp"}, {}, 0, 0};
+    if (!ParseOptions(arguments, 0, rules, &options) || !ValidTcpOption(options)) return -1;
     const QString code = options.Value(QStringLiteral("--code"), QLatin1String(kDefaultCode));
     const QString code2 = options.Value(QStringLiteral("--code2"));
     const QString type = options.Value(QStringLiteral("--type"), QStringLiteral("3xx")).toLower();
@@ -182,5 +184,5 @@ int RunTdsSimulator(const QStringList& arguments) {
         return -1;
     if (type != QLatin1String("3xx") && type != QLatin1String("xxx")) return -1;
     CTdsSimulator instrument(code, code2, type == QLatin1String("3xx"));
-    return RunSimulator(instrument, options.Value(QStringLiteral("--link")));
+    return ServeSimulator(instrument, options);
 }

@@ -47,7 +47,7 @@ class TestGdsBatch : public QObject {
                 QStringLiteral("Calibre voie 2 (V): 1.0e+000"),
                 QStringLiteral("Fin d'acquisition."),
                 QStringLiteral("4001 valeurs écrites dans le tableau."),
-                QStringLiteral("(8015)")}));
+                QStringLiteral("(8016)")}));
         QVERIFY(
             QFileInfo::exists(m_dir.filePath(QStringLiteral("cache/Lineatix/Lineatix/zb.$$$"))));
 
@@ -66,7 +66,7 @@ class TestGdsBatch : public QObject {
             {QStringLiteral("--acquire"), QStringLiteral("gds"), QStringLiteral("--port"),
              simulator->devicePath, QStringLiteral("--save"), saved});
         QVERIFY2(acquired.exitCode == 0, acquired.err.constData());
-        QVERIFY(acquired.out.contains("4001 valeurs écrites dans le tableau.\n(8015)"));
+        QVERIFY(acquired.out.contains("4001 valeurs écrites dans le tableau.\n(8016)"));
         const ProcessResult decoded = RunLineatix({QStringLiteral("--decode"), saved});
         QVERIFY(decoded.out.contains("Code barre extrait: 5410673004208"));
     }

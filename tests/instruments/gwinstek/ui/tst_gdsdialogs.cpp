@@ -194,7 +194,7 @@ class TestGdsDialogs : public QObject {
                 Message(&dialog).startsWith(QStringLiteral("Fin d'acquisition.")), 10000);
             QCOMPARE(Message(&dialog),
                      QStringLiteral(
-                         "Fin d'acquisition.\n4001 valeurs écrites dans le tableau.\n(8015)"));
+                         "Fin d'acquisition.\n4001 valeurs écrites dans le tableau.\n(8016)"));
             QVERIFY(ClickButton(&dialog, QStringLiteral("&Fermer")));
             done = true;
         });
