@@ -137,10 +137,11 @@ class TestCommandLine : public QObject {
         row("an empty output", "lineatix", {"--decode", "--save", "", "in.cod"}, 1, "err",
             "lineatix: --save attend OUT.cod");
         row("simulator help", "lineatix-sim", {"--help"}, 0, "out",
-            "Usage: lineatix-sim tds [--code CODE] [--code2 CODE] [--type 3xx|xxx] [--link PATH]");
+            "Usage: lineatix-sim tds [--code CODE] [--code2 CODE] [--type 3xx|xxx] [--link PATH] "
+            "[--tcp PORT]");
         row("simulator version", "lineatix-sim", {"--version"}, 0, "out", "lineatix-sim %1");
         row("no simulator", "lineatix-sim", {}, 1, "err",
-            "lineatix-sim: il manque la commande (tds, gds, leuze)");
+            "lineatix-sim: il manque la commande (tds, gds, leuze, rigol, keysight)");
         row("unknown simulator", "lineatix-sim", {"scope"}, 1, "err",
             "lineatix-sim: commande inconnue : scope");
         row("simulator option", "lineatix-sim", {"tds", "--bogus"}, 1, "err",
