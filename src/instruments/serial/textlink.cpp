@@ -1,7 +1,7 @@
 #include "instruments/serial/textlink.h"
 
 #include "instruments/serial/portnames.h"
-#include "instruments/serial/serialdevice.h"
+#include "instruments/serial/transportfactory.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ QString TakeLine(QString* buffer) {
 CTextSerialLink::CTextSerialLink(int portIndex, const CPortNames& ports, QObject* parent)
     : QObject(parent), m_nPort(portIndex), m_monitor(portIndex, &m_strBuffer) {
     QString failure;
-    Start(OpenSerialDevice(ports.DevicePath(portIndex), &failure), failure);
+    Start(OpenTransport(ports.DevicePath(portIndex), &failure), failure);
 }
 
 CTextSerialLink::CTextSerialLink(int portIndex, std::unique_ptr<CSerialTransport> transport,
