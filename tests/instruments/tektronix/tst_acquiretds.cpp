@@ -229,7 +229,7 @@ class TestAcquireTds : public QObject {
         const ProcessResult run = RunLineatix({"--com2"});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(Text(run.err).trimmed(),
-                 QStringLiteral("--com2 attend le chemin d'un périphérique."));
+                 QStringLiteral("--com2 attend le chemin d'un périphérique ou une adresse."));
     }
 
   private:
