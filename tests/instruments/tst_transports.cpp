@@ -19,6 +19,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "instruments/serial/monitorstatus.h"
 #include "instruments/serial/portaddress.h"
 #include "instruments/serial/portnames.h"
 #include "instruments/serial/sockettransport.h"
@@ -295,6 +296,9 @@ class TestTransports : public QObject {
         QVERIFY(QTest::qWaitFor([&] { return (got += peer->readAll()).size() >= 17; }, 5000));
         QCOMPARE(got, QByteArray("RS232:PRESET\nID?\n"));
         QVERIFY(socket->IsConnected());
+        QCOMPARE(ConnectedLine(0, 65, transport->LinkName()),
+                 QStringLiteral("Connecté à COM1 (127.0.0.1:%1) depuis 00:01:05")
+                     .arg(server.serverPort()));
         // Once up, a write goes straight out.
         QVERIFY(transport->Write("CURVe?\n"));
         got.clear();
@@ -488,6 +492,9 @@ class TestTransports : public QObject {
         QVERIFY(link.Send("RS232:PRESET\nID?\n"));
         QTRY_VERIFY(link.m_strBuffer.size() >= kIdReply.size());
         QCOMPARE(link.ReadLine(), QString::fromLatin1(kIdReply).trimmed());
+        QVERIFY2(link.Monitor().m_strStatus.startsWith(
+                     QStringLiteral("Connecté à COM2 (/dev/usbtmc0) depuis 00:00:0")),
+                 qPrintable(link.Monitor().m_strStatus));
     }
 
     // The real device operations on a file descriptor, with a pseudo-terminal

@@ -49,6 +49,7 @@ void CGdsLink::Attach(std::unique_ptr<CSerialTransport> transport, const QString
         m_monitor.OpenFailed(failure);
         return;
     }
+    m_monitor.SetLinkName(m_pTransport->LinkName());
     m_monitor.Opened(Now());
     connect(m_pTransport.get(), &CSerialTransport::BytesArrived, this, &CGdsLink::Drain);
     connect(m_pTransport.get(), &CSerialTransport::Lost, this, [this](const QString& reason) {

@@ -24,6 +24,9 @@ class CSerialTransport : public QObject {
     // The bytes received and not read yet; empty when none.
     virtual QByteArray ReadPending() = 0;
     virtual void Close() = 0;
+    // What the monitors name after the port: empty for a serial line (its
+    // settings are shown), the address or device for the others.
+    virtual QString LinkName() const { return QString(); }
 
   signals:
     void BytesArrived();

@@ -30,6 +30,7 @@ class CSocketTransport : public CSerialTransport {
     bool Write(const QByteArray& data) override;
     QByteArray ReadPending() override;
     void Close() override;
+    QString LinkName() const override { return m_address; }
 
   signals:
     void Connected();

@@ -47,6 +47,7 @@ void CTextSerialLink::Start(std::unique_ptr<CSerialTransport> transport, const Q
     }
     connect(m_pTransport.get(), &CSerialTransport::BytesArrived, this, &CTextSerialLink::Drain);
     connect(m_pTransport.get(), &CSerialTransport::Lost, this, &CTextSerialLink::OnLost);
+    m_monitor.SetLinkName(m_pTransport->LinkName());
     m_monitor.Connected(NowMs());
     m_clock.start();
 }

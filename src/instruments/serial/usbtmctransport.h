@@ -32,6 +32,7 @@ class CUsbtmcTransport : public CSerialTransport {
     bool Write(const QByteArray& data) override;
     QByteArray ReadPending() override;
     void Close() override;
+    QString LinkName() const override { return m_label; }
 
   private:
     void Work();
