@@ -27,6 +27,7 @@
 #include "instruments/serial/transportfactory.h"
 #include "instruments/serial/usbtmcdevice.h"
 #include "instruments/serial/usbtmctransport.h"
+#include "mutation.h"
 #include "ptysupport.h"
 
 namespace {
@@ -220,6 +221,57 @@ class TestTransports : public QObject {
             QVERIFY2(address.error.contains(error), qPrintable(address.error));
             break;
         }
+    }
+
+    // Whatever is typed, the parse ends with a kind and what it needs.
+    void mutatedAddresses() {
+        const QByteArray good[] = {"192.168.0.20:5555",
+                                   "TCPIP0::10.0.0.5::5025::SOCKET",
+                                   "TCPIP::scope::inst0::INSTR",
+                                   "[fe80::1]:5025",
+                                   "USB0::0x1AB1::0x04CE::DS1ZA123456789::INSTR",
+                                   "/dev/usbtmc0",
+                                   "/dev/ttyUSB0"};
+        QRandomGenerator random(19);
+        for (int i = 0; i < 4000; ++i) {
+            const QByteArray text = Mutate(random, good[i % std::size(good)]);
+            const CPortAddress address = ParsePortAddress(QString::fromLatin1(text));
+            switch (address.kind) {
+            case CPortAddress::kInvalid:
+                QVERIFY2(!address.error.isEmpty(), text.constData());
+                break;
+            case CPortAddress::kSocket:
+                QVERIFY2(!address.host.isEmpty() && address.port > 0, text.constData());
+                break;
+            case CPortAddress::kUsbtmcInstrument:
+                QVERIFY2(!address.serial.isEmpty(), text.constData());
+                break;
+            default:
+                QVERIFY2(!address.device.isEmpty(), text.constData());
+            }
+        }
+    }
+
+    // However the writes cut the text, the commands come out whole and in order.
+    void commandsCutAnywhereComeOutWhole() {
+        const QByteArray text = "DATA:ENCDG ASCII\nRS232:PRESET\nID?\n\nWFMPre:CH1:NR_Pt?\nCURV";
+        QRandomGenerator random(7);
+        for (int run = 0; run < 500; ++run) {
+            QByteArray partial, joined;
+            for (qsizetype at = 0; at < text.size();) {
+                const qsizetype length = random.bounded(1, 12);
+                for (const QByteArray& command : SplitCommands(text.mid(at, length), &partial)) {
+                    QCOMPARE(command.count('\n'), 1);
+                    QVERIFY(command.endsWith('\n'));
+                    joined += command;
+                }
+                at += length;
+            }
+            QCOMPARE(joined + partial, text);
+            QCOMPARE(partial, QByteArray("CURV"));
+        }
+        QVERIFY(IsQuery("*IDN?\n") && IsQuery("WFMPre:CH1:NR_Pt?\n"));
+        QVERIFY(!IsQuery("DATa:SOUrce CH1\n"));
     }
 
     // A stable name made by a udev rule for the scope leads to a usbtmc node.
