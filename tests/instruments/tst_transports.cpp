@@ -496,6 +496,7 @@ class TestTransports : public QObject {
         f.shared->changed.notify_all();
         QCOMPARE(f.Receive(kIdReply.size()), kIdReply);
         QTRY_COMPARE(f.Log().size(), 3);
+        QTRY_VERIFY(signalThread);
         QCOMPARE(signalThread, QThread::currentThread());
         std::lock_guard<std::mutex> lock(f.shared->mutex);
         for (Qt::HANDLE id : f.shared->threads)

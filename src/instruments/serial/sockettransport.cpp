@@ -1,5 +1,7 @@
 #include "instruments/serial/sockettransport.h"
 
+#include <QMetaObject>
+
 #include "instruments/serial/portaddress.h"
 
 QString SocketErrorText(const QString& address, QAbstractSocket::SocketError error,
@@ -41,8 +43,6 @@ CSocketTransport::CSocketTransport(const QString& host, quint16 port, QObject* p
             Fail(SocketErrorText(m_address, QAbstractSocket::SocketTimeoutError, QString()));
     });
     m_connectTimeout.start();
-    // Replies come in small lines: no waiting to fill a segment.
-    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_socket.connectToHost(host, port);
 }
 
@@ -57,6 +57,7 @@ bool CSocketTransport::IsConnected() const {
 
 void CSocketTransport::OnConnected() {
     m_connectTimeout.stop();
+    // Commands and replies are short lines: no waiting to fill a segment.
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (!m_queued.isEmpty()) {
         m_socket.write(m_queued);
@@ -101,5 +102,8 @@ void CSocketTransport::Fail(const QString& reason) {
     m_connectTimeout.stop();
     m_queued.clear();
     m_socket.abort();
-    emit Lost(reason);
+    // Told from the event loop: a connection that fails at once (no route)
+    // fails inside the constructor, before the owner listens for Lost.
+    QMetaObject::invokeMethod(
+        this, [this, reason] { emit Lost(reason); }, Qt::QueuedConnection);
 }

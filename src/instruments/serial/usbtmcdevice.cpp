@@ -11,9 +11,12 @@
 
 namespace {
 
-// The size of one read; a read that returns less ends the reply. A reply
-// that is a whole number of chunks ends with the driver's time-out instead.
-constexpr qsizetype kReadChunk = 4096;
+// The size of one read: the driver reads until the instrument ends its
+// message or the size is reached, so a read that returns less ends the reply.
+// A reply that fills whole chunks ends with the driver's time-out instead: the
+// chunk is larger than any reply of these scopes (a 2500-point curve in ASCII
+// is about 10 kB).
+constexpr qsizetype kReadChunk = 1024 * 1024;
 constexpr qsizetype kLongestReply = 64 * 1024 * 1024; // a runaway device stops here
 
 class CUsbtmcFile : public CUsbtmcDevice {
@@ -36,10 +39,11 @@ class CUsbtmcFile : public CUsbtmcDevice {
     }
 
     int Read(QByteArray* reply) override {
-        char chunk[kReadChunk];
+        QByteArray buffer(kReadChunk, Qt::Uninitialized);
+        char* chunk = buffer.data();
         qsizetype total = 0;
         for (;;) {
-            const ssize_t n = ::read(m_fd, chunk, sizeof chunk);
+            const ssize_t n = ::read(m_fd, chunk, size_t(kReadChunk));
             if (n < 0) {
                 if (errno == EINTR) continue;
                 // A time-out after whole chunks: the reply was exactly that long.
@@ -48,7 +52,7 @@ class CUsbtmcFile : public CUsbtmcDevice {
             }
             reply->append(chunk, n);
             total += n;
-            if (n < qsizetype(sizeof chunk) || total >= kLongestReply) return 0;
+            if (n < kReadChunk || total >= kLongestReply) return 0;
         }
     }
 
