@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <cerrno>
+#include <cstring>
 
 std::deque<QByteArray> SplitCommands(const QByteArray& data, QByteArray* partial) {
     std::deque<QByteArray> commands;
@@ -111,9 +112,11 @@ void CUsbtmcTransport::PostArrived() {
 }
 
 void CUsbtmcTransport::PostLost(int error) {
-    const QString reason = error == ENODEV || error == ESHUTDOWN || error == EIO || error == EPIPE
-                               ? QStringLiteral("Le périphérique %1 ne répond plus.").arg(m_label)
-                               : UsbtmcErrorText(m_label, error);
+    // Unplugged (ENODEV, ESHUTDOWN), or a transfer that failed for good.
+    const bool gone = error == ENODEV || error == ESHUTDOWN || error == EIO || error == EPIPE;
+    const QString reason = gone ? QStringLiteral("Le périphérique %1 ne répond plus.").arg(m_label)
+                                : QStringLiteral("Le périphérique %1 ne répond plus (%2).")
+                                      .arg(m_label, QString::fromLocal8Bit(std::strerror(error)));
     // Closed on the owner's thread, after the replies posted before it were taken.
     QMetaObject::invokeMethod(
         this,
