@@ -50,7 +50,7 @@ int RunApplication(int argc, char** argv) {
     // Wayland desktops take the window's icon and name from its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("lineatix"));
 
-    // --com1 PATH and --com2 PATH choose the devices for this run only.
+    // --com1 and --com2 choose the devices (or addresses) for this run only.
     QStringList arguments = QApplication::arguments().mid(1);
     CZbApp app;
     app.m_bCardAvailable = PortIoPossible();

@@ -52,7 +52,7 @@ void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom);
 void PrintBatchText(const QString& text);
 
 // The port index a --port argument names (COM1, COM2 as the profile sets
-// them); a device path stands for COM1 during this run.
+// them); a device path or an address stands for COM1 during this run.
 class CZbApp;
 int TakeBatchPort(const QString& port, CZbApp& app);
 

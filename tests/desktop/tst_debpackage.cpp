@@ -120,7 +120,8 @@ class TestDebPackage : public QObject {
                      QStringLiteral("-rwxr-xr-x"));
         QStringList data{"./usr/share/applications/lineatix.desktop",
                          "./usr/share/mime/packages/lineatix.xml",
-                         "./usr/share/icons/hicolor/scalable/apps/lineatix.svg"};
+                         "./usr/share/icons/hicolor/scalable/apps/lineatix.svg",
+                         "./usr/lib/udev/rules.d/60-lineatix-usbtmc.rules"};
         for (int size : kProgramIconSizes)
             data << QStringLiteral("./usr/share/icons/hicolor/%1x%1/apps/lineatix.png").arg(size);
         // The manual pages, when the build could make them.
@@ -150,6 +151,20 @@ class TestDebPackage : public QObject {
                 QStringLiteral("/usr/share/icons/hicolor/%1x%1/apps/lineatix.png").arg(size));
             QCOMPARE(icon.size(), QSize(size, size));
         }
+        // The udev rule gives the usbtmc devices to plugdev, readable and
+        // writable: one rule matching on the driver's class and node name.
+        const QStringList rules =
+            QString::fromUtf8(
+                ReadFileBytes(root +
+                              QStringLiteral("/usr/lib/udev/rules.d/60-lineatix-usbtmc.rules")))
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                .filter(QRegularExpression(QStringLiteral("^[^#]")));
+        QCOMPARE(rules.size(), 1);
+        QStringList keys = rules.first().split(QStringLiteral(", "));
+        keys.sort();
+        QCOMPARE(keys, QStringList({"GROUP=\"plugdev\"", "KERNEL==\"usbtmc[0-9]*\"",
+                                    "MODE=\"0660\"", "SUBSYSTEM==\"usbmisc\""}));
+        QCOMPARE(RunProgram(QStringLiteral("getent"), {"group", "plugdev"}).exitCode, 0);
     }
 };
 

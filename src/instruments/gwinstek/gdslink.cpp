@@ -4,7 +4,7 @@
 
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
-#include "instruments/serial/serialdevice.h"
+#include "instruments/serial/transportfactory.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ CGdsLink::CGdsLink(CZbDoc* doc, int port, QObject* parent)
 CGdsLink::CGdsLink(CZbDoc* doc, int port, const QString& devicePath, QObject* parent)
     : QObject(parent), m_pDoc(doc), m_nPort(port), m_monitor(doc, port), m_clock(SteadyMs) {
     QString reason;
-    std::unique_ptr<CSerialTransport> transport = OpenSerialDevice(devicePath, &reason);
+    std::unique_ptr<CSerialTransport> transport = OpenTransport(devicePath, &reason);
     Attach(std::move(transport), reason);
 }
 
@@ -49,6 +49,7 @@ void CGdsLink::Attach(std::unique_ptr<CSerialTransport> transport, const QString
         m_monitor.OpenFailed(failure);
         return;
     }
+    m_monitor.SetLinkName(m_pTransport->LinkName());
     m_monitor.Opened(Now());
     connect(m_pTransport.get(), &CSerialTransport::BytesArrived, this, &CGdsLink::Drain);
     connect(m_pTransport.get(), &CSerialTransport::Lost, this, [this](const QString& reason) {

@@ -93,7 +93,7 @@ void CCaptureMonitor::Close() {
 
 void CCaptureMonitor::UpdateStatus() {
     if (!m_bPortOk) return;
-    m_strStatus = ConnectedLine(m_nPort, m_timeNow - m_timeStart) +
+    m_strStatus = ConnectedLine(m_nPort, m_timeNow - m_timeStart, m_strLinkName) +
                   Sprintf("\nLe fichier tampon contient %d caractère(s).",
                           m_pDoc ? int(m_pDoc->m_nCaptureCount) : 0);
     if (!m_bFileOk) m_strStatus += QLatin1Char('\n') + m_strFileError;

@@ -24,6 +24,8 @@ class CCaptureMonitor {
 
     // The port opened at nowMs (milliseconds of any steady clock).
     void Opened(std::int64_t nowMs);
+    // The link's name when it is no serial line (see ConnectedLine).
+    void SetLinkName(const QString& name) { m_strLinkName = name; }
     // The port could not be opened: the status shows why.
     void OpenFailed(const QString& reason);
     // The device went away.
@@ -58,4 +60,5 @@ class CCaptureMonitor {
     QFile m_file;
     QString m_strFileError;
     QString m_strPortError;
+    QString m_strLinkName;
 };

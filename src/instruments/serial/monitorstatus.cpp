@@ -8,7 +8,10 @@ QString ElapsedText(std::int64_t seconds) {
                    int(seconds % 60));
 }
 
-QString ConnectedLine(int portIndex, std::int64_t elapsedSeconds) {
+QString ConnectedLine(int portIndex, std::int64_t elapsedSeconds, const QString& linkName) {
+    if (!linkName.isEmpty())
+        return Sprintf("Connecté à COM%d (", portIndex + 1) + linkName +
+               QStringLiteral(") depuis ") + ElapsedText(elapsedSeconds);
     return Sprintf("Connecté à COM%d:9600,8,'N',1 depuis ", portIndex + 1) +
            ElapsedText(elapsedSeconds);
 }

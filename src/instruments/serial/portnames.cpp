@@ -1,5 +1,6 @@
 #include "instruments/serial/portnames.h"
 
+#include <QDir>
 #include <QSerialPortInfo>
 #include <QSettings>
 
@@ -77,7 +78,8 @@ bool CPortNames::TakeCommandLine(QStringList* arguments, QString* error) {
         }
         if (k + 1 >= arguments->size() || arguments->at(k + 1).isEmpty()) {
             if (error)
-                *error = QStringLiteral("%1 attend le chemin d'un périphérique.").arg(argument);
+                *error = QStringLiteral("%1 attend le chemin d'un périphérique ou une adresse.")
+                             .arg(argument);
             return false;
         }
         OverrideDevicePath(index, arguments->at(k + 1));
@@ -90,6 +92,10 @@ QStringList CPortNames::AvailableDevices() {
     QStringList devices;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         devices << info.systemLocation();
+    // USB oscilloscopes through the usbtmc driver.
+    for (const QString& name :
+         QDir(QStringLiteral("/dev")).entryList({QStringLiteral("usbtmc*")}, QDir::System))
+        devices << QStringLiteral("/dev/") + name;
     devices.sort();
     return devices;
 }

@@ -3,7 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-// COM1 and COM2 are names for device paths. The user chooses the device of
+// COM1 and COM2 are names for device paths or addresses (a serial device, a
+// scope's network address, a usbtmc device: portaddress.h). The user chooses the device of
 // each name in the port dialogs (kept in the profile); --com1 / --com2 set
 // one for a single run without touching the profile.
 class CPortNames {
@@ -33,8 +34,8 @@ class CPortNames {
     // false (with *error) when one lacks its path.
     bool TakeCommandLine(QStringList* arguments, QString* error);
 
-    // Serial devices found on this machine, for the port dialogs' choices
-    // (pseudo-terminals are not listed: the user types their path).
+    // Serial and usbtmc devices found on this machine, for the port dialogs'
+    // choices (pseudo-terminals are not listed: the user types their path).
     static QStringList AvailableDevices();
 
   private:

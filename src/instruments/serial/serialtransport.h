@@ -4,10 +4,13 @@
 #include <QObject>
 #include <QString>
 
-// The narrow link every instrument protocol goes through: a device opened
-// exclusively at 9600 baud, 8 data bits, no parity, 1 stop bit. Writes never
-// wait for the far end; reads hand out what has arrived, possibly nothing.
-// BytesArrived says when there is something to read, so nobody polls.
+// The narrow link every instrument protocol goes through, whatever carries
+// it: a serial device opened exclusively at 9600 baud, 8 data bits, no
+// parity, 1 stop bit (serialdevice.h), a raw SCPI socket (sockettransport.h)
+// or a usbtmc USB device (usbtmctransport.h); OpenTransport picks one from
+// the way the port is written. Writes never wait for the far end; reads hand
+// out what has arrived, possibly nothing. BytesArrived says when there is
+// something to read, so nobody polls.
 class CSerialTransport : public QObject {
     Q_OBJECT
 
@@ -21,6 +24,9 @@ class CSerialTransport : public QObject {
     // The bytes received and not read yet; empty when none.
     virtual QByteArray ReadPending() = 0;
     virtual void Close() = 0;
+    // What the monitors name after the port: empty for a serial line (its
+    // settings are shown), the address or device for the others.
+    virtual QString LinkName() const { return QString(); }
 
   signals:
     void BytesArrived();

@@ -1,7 +1,7 @@
 #include "instruments/serial/textlink.h"
 
 #include "instruments/serial/portnames.h"
-#include "instruments/serial/serialdevice.h"
+#include "instruments/serial/transportfactory.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ QString TakeLine(QString* buffer) {
 CTextSerialLink::CTextSerialLink(int portIndex, const CPortNames& ports, QObject* parent)
     : QObject(parent), m_nPort(portIndex), m_monitor(portIndex, &m_strBuffer) {
     QString failure;
-    Start(OpenSerialDevice(ports.DevicePath(portIndex), &failure), failure);
+    Start(OpenTransport(ports.DevicePath(portIndex), &failure), failure);
 }
 
 CTextSerialLink::CTextSerialLink(int portIndex, std::unique_ptr<CSerialTransport> transport,
@@ -47,6 +47,7 @@ void CTextSerialLink::Start(std::unique_ptr<CSerialTransport> transport, const Q
     }
     connect(m_pTransport.get(), &CSerialTransport::BytesArrived, this, &CTextSerialLink::Drain);
     connect(m_pTransport.get(), &CSerialTransport::Lost, this, &CTextSerialLink::OnLost);
+    m_monitor.SetLinkName(m_pTransport->LinkName());
     m_monitor.Connected(NowMs());
     m_clock.start();
 }

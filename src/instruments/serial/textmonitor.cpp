@@ -68,6 +68,6 @@ void CTextMonitor::Append(const QByteArray& bytes) {
 }
 
 void CTextMonitor::ShowConnected(std::int64_t nowMs) {
-    m_strStatus = ConnectedLine(m_nPort, (nowMs - m_nStartMs) / 1000) +
+    m_strStatus = ConnectedLine(m_nPort, (nowMs - m_nStartMs) / 1000, m_strLinkName) +
                   Sprintf("\nLe buffer contient %d caractère(s).", int(m_pBuffer->size()));
 }

@@ -26,6 +26,8 @@ class CTextMonitor {
 
     // The port opened at nowMs: the elapsed time counts from there.
     void Connected(std::int64_t nowMs);
+    // The link's name when it is no serial line (see ConnectedLine).
+    void SetLinkName(const QString& name) { m_strLinkName = name; }
     // The port could not be opened, or went away: "Erreur de connexion au port
     // COM%d !" and the reason on a second line. Nothing is received after it.
     void Failed(const QString& reason);
@@ -57,5 +59,6 @@ class CTextMonitor {
     bool m_bPausing = false;
     std::int64_t m_nPauseEndMs = 0;
     QByteArray m_held; // received during a pause
+    QString m_strLinkName;
     int m_nCuts = 0;
 };

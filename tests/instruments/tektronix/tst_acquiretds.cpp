@@ -1,7 +1,11 @@
 // lineatix --acquire tds against the simulated oscilloscope on a real
 // pseudo-terminal, the saved scan decoded back to the simulated code, and the
-// ports that fail: absent, in use, an instrument that never answers.
+// ports that fail: absent, in use, an instrument that never answers. The same
+// oscilloscope reached over a raw socket on 127.0.0.1.
 
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,6 +17,49 @@ namespace {
 
 QString Text(const QByteArray& bytes) {
     return QString::fromLocal8Bit(bytes);
+}
+
+// A scope's LAN port in front of the simulated oscilloscope: one connection
+// on 127.0.0.1 whose bytes are carried both ways to the simulator's device.
+class CSocketToDevice : public QObject {
+  public:
+    explicit CSocketToDevice(const QString& devicePath) : m_path(devicePath) {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            m_peer = m_server.nextPendingConnection();
+            QString reason;
+            m_device = OpenSerialDevice(m_path, &reason);
+            if (!m_device) return;
+            connect(m_peer, &QTcpSocket::readyRead, this,
+                    [this] { m_device->Write(m_peer->readAll()); });
+            connect(m_device.get(), &CSerialTransport::BytesArrived, this,
+                    [this] { m_peer->write(m_device->ReadPending()); });
+        });
+    }
+    QString Address() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
+
+  private:
+    QString m_path;
+    QTcpServer m_server;
+    QTcpSocket* m_peer = nullptr;
+    std::unique_ptr<CSerialTransport> m_device;
+};
+
+// Runs lineatix while this process's event loop keeps serving the socket.
+ProcessResult RunLineatixServing(const QStringList& arguments) {
+    ProcessResult result;
+    QProcess process;
+    process.start(qEnvironmentVariable("LINEATIX_EXE"), arguments);
+    if (!process.waitForStarted() ||
+        !QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
 }
 
 } // namespace
@@ -67,6 +114,54 @@ class TestAcquireTds : public QObject {
         QCOMPARE(decode.exitCode, 0);
         QVERIFY2(Text(decode.out).contains(QStringLiteral("Code barre extrait: ") + code),
                  decode.out.constData());
+    }
+
+    // A TDS on the network (TBS1000, TDS2000 with their LAN port): the same
+    // commands over a raw socket, the same idle windows ending each reply.
+    void acquiresThroughASocket_data() {
+        QTest::addColumn<QString>("form");
+        QTest::newRow("HOST:PORT") << "%1";
+        QTest::newRow("VISA socket") << "TCPIP0::%1::SOCKET";
+    }
+    void acquiresThroughASocket() {
+        QFETCH(QString, form);
+        auto sim = StartSimulator(QStringLiteral("tds"), {"--code", "4006381333931"});
+        QVERIFY(!sim->devicePath.isEmpty());
+        CSocketToDevice scope(sim->devicePath);
+        QString address = scope.Address();
+        if (form.startsWith(QLatin1String("TCPIP"))) address.replace(QLatin1Char(':'), "::");
+        address = form.arg(address);
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("scan.cod"));
+        const ProcessResult run = RunLineatixServing(
+            {"--acquire", "tds", "--port", address, "--channels", "CH1", "--save", saved});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QVERIFY2(Text(run.out).contains(QStringLiteral("Fin d'acquisition.\n2500 valeurs écrites "
+                                                       "dans le tableau.")),
+                 run.out.constData());
+        const ProcessResult decode = RunLineatix({"--decode", saved});
+        QCOMPARE(decode.exitCode, 0);
+        QVERIFY2(Text(decode.out).contains(QStringLiteral("Code barre extrait: 4006381333931")),
+                 decode.out.constData());
+    }
+
+    // An address nobody answers on: the batch fails with the link's message.
+    void aRefusedAddressFails() {
+        quint16 port = 0;
+        {
+            QTcpServer server;
+            QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+            port = server.serverPort();
+        }
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(port);
+        const ProcessResult run = RunLineatix({"--acquire", "tds", "--port", address});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(Text(run.err).contains(QStringLiteral("Connexion refusée par ") + address),
+                 run.err.constData());
+        const ProcessResult vxi =
+            RunLineatix({"--acquire", "tds", "--port", "TCPIP::127.0.0.1::INSTR"});
+        QCOMPARE(vxi.exitCode, 1);
+        QVERIFY2(Text(vxi.err).contains(QStringLiteral("VXI-11")), vxi.err.constData());
     }
 
     // The type given replaces the identification's: a 3XX's prefixed queries

@@ -1,6 +1,8 @@
 // The steps of the Tektronix port dialog, stepped tick by tick, with the test
 // playing the instrument on a real pseudo-terminal.
 
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include "doc/zbapp.h"
@@ -49,6 +51,31 @@ class TestTekPortSession : public QObject {
         session.Quit();
         QVERIFY(!session.Link());
         QCOMPARE(doc.m_nScopePort, std::int16_t(1));
+    }
+
+    // A scope on the network: "&Tester" as on a serial port, the identification
+    // asked before the connection is even up.
+    void theTestWorksOverASocket() {
+        QTcpServer scope;
+        QVERIFY(scope.listen(QHostAddress::LocalHost, 0));
+        CZbApp app;
+        app.m_ports.OverrideDevicePath(0, QStringLiteral("127.0.0.1:%1").arg(scope.serverPort()));
+        CZbDoc doc(&app);
+        doc.m_nScopePort = 0;
+        CTekPortSession session(&doc);
+        session.Open();
+        session.Test();
+        QVERIFY(scope.waitForNewConnection(5000));
+        QTcpSocket* peer = scope.nextPendingConnection();
+        QByteArray sent;
+        QTRY_COMPARE((sent += peer->readAll()), QByteArray("RS232:PRESET\nID?\n"));
+        peer->write("TEKTRONIX,TBS 1052B,C010123,CF:91.1CT FV:v4.05\n");
+        QTRY_VERIFY(!session.Link()->m_strBuffer.isEmpty());
+        for (int tick = 0; tick <= CTekPortSession::kTestTicks; ++tick)
+            session.Tick();
+        QCOMPARE(session.m_strMessage,
+                 QStringLiteral("Identification:\nTEKTRONIX,TBS 1052B,C010123,CF:91.1CT FV:v4.05"));
+        session.Ok();
     }
 
     void anotherPortAbandonsTheTest() {

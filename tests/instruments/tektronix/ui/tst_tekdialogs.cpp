@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include "dialogdriver.h"
@@ -128,6 +130,46 @@ class TestTekDialogs : public QObject {
         QCOMPARE(app.m_ports.DevicePath(1), sim->devicePath);
         QCOMPARE(QSettings().value(QStringLiteral("Ports/COM2")).toString(), sim->devicePath);
         QVERIFY(dialog.findChildren<CSerialMonitorDlg*>().isEmpty());
+    }
+
+    // A scope on the network: its address typed as COM1's device, tested.
+    void anAddressTypedAsTheDevice() {
+        QTcpServer scope; // answers the identification as a TBS does
+        QVERIFY(scope.listen(QHostAddress::LocalHost, 0));
+        connect(&scope, &QTcpServer::newConnection, this, [&scope] {
+            QTcpSocket* peer = scope.nextPendingConnection();
+            connect(peer, &QTcpSocket::readyRead, peer, [peer] {
+                if (peer->readAll().contains("ID?\n")) peer->write("ID TEK/TBS 1052B,FV:v4.05\n");
+            });
+        });
+        CZbApp app;
+        app.m_ports.OverrideDevicePath(0, kMissing);
+        CZbDoc doc(&app);
+        CTekPortDlg dialog(&doc);
+        RunModal(dialog, [&] {
+            auto* device = dialog.findChild<QComboBox*>(QStringLiteral("device1"));
+            QVERIFY(!device->lineEdit()->toolTip().isEmpty());
+            // The VXI-11 form is refused with the raw socket's port.
+            TypeInto(device->lineEdit(), QStringLiteral("TCPIP::127.0.0.1::INSTR"));
+            QTest::keyClick(device->lineEdit(), Qt::Key_Return);
+            QTRY_VERIFY(Monitor(&dialog) &&
+                        Monitor(&dialog)->StatusText().contains(QStringLiteral("VXI-11")));
+            const QString address =
+                QStringLiteral("TCPIP::127.0.0.1::%1::SOCKET").arg(scope.serverPort());
+            TypeInto(device->lineEdit(), address);
+            QTest::keyClick(device->lineEdit(), Qt::Key_Return);
+            QTRY_VERIFY(Monitor(&dialog) &&
+                        Monitor(&dialog)->StatusText().startsWith(
+                            QStringLiteral("Connecté à COM1 (127.0.0.1:%1) depuis 00:00:0")
+                                .arg(scope.serverPort())));
+            QVERIFY(ClickButton(&dialog, QStringLiteral("&Tester")));
+            QTRY_VERIFY(Enabled(&dialog, "&Tester"));
+            QCOMPARE(Message(&dialog),
+                     QStringLiteral("Identification:\nID TEK/TBS 1052B,FV:v4.05"));
+            QVERIFY(ClickButton(&dialog, QStringLiteral("&OK")));
+            QCOMPARE(app.m_ports.DevicePath(0), address);
+        });
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
     void theAcquisitionDialogReadsTwoSources() {
