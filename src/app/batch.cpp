@@ -104,6 +104,7 @@ const BatchCommand kCommands[] = {
      AcquireCommand},
     {"--export-txt", "lineatix --export-txt OUT.txt IN.cod", ExportTextCommand},
     {"--image-row", "lineatix --image-row ROW IMAGE [--save OUT.cod]", ImageRowCommand},
+    {"--import", "lineatix --import FILE [FILE2] [--save OUT.cod]", ImportCommand},
 };
 
 } // namespace

@@ -56,7 +56,11 @@ const CommandInfo kCommandTable[] = {
      "Sélection port série et test communication\nPort série oscilloscope...", nullptr, A, N,
      false},
     {kCmdGdsAcquire, kReader, kGds, "&Acquérir...",
-     "Acquisition spectre sur oscilloscope GW Instek", nullptr, A, N, true},
+     "Acquisition spectre sur oscilloscope GW Instek", nullptr, A, N, false},
+    {kCmdImportScope, kReader, nullptr, "&Importer fichier oscilloscope...",
+     "Lire le fichier CSV enregistré par un oscilloscope ou un logiciel\nImporter fichier "
+     "oscilloscope...",
+     nullptr, A, N, true},
     {kCmdRotate, kReader, nullptr, "&Retourner/Inverser code...",
      "Tourner le code autour de l'axe X et/ou Y\nRetourner/Inverser code...", nullptr, G, N, false},
     {kCmdExtract, kReader, nullptr, "&Extraire code...",

@@ -22,6 +22,7 @@ enum CommandId : int {
     kCmdTekAcquire = 32778,
     kCmdGdsPort = 32814,
     kCmdGdsAcquire = 32813,
+    kCmdImportScope = 32816,
     kCmdRotate = 32803,
     kCmdExtract = 32799,
     kCmdAnalyse = 32805,

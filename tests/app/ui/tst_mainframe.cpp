@@ -257,6 +257,8 @@ void TestMainFrame::commandTableTexts() {
         "Sélection port série et test communication",
         "&Lecteur didactique > &Acq. GDS-820C (GW Instek) > &Acquérir... | Acquisition spectre "
         "sur oscilloscope GW Instek",
+        "&Lecteur didactique > &Importer fichier oscilloscope... | Lire le fichier CSV "
+        "enregistré par un oscilloscope ou un logiciel",
         "&Lecteur didactique > &Retourner/Inverser code... | Tourner le code autour de l'axe X "
         "et/ou Y",
         "&Lecteur didactique > &Extraire code... | Extraire le code code barre d'après "
