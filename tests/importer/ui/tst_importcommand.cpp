@@ -1,5 +1,5 @@
-// "Importer fichier oscilloscope..." driven like a user: the menu and its file
-// dialog, the message box clicked; files dropped on the window;
+// "Importer fichier oscilloscope..." driven like a user: the menu, the file
+// dialog typed into, the message box clicked; files dropped on the window;
 // "Annuler" clicked while a file is read; a file that cannot be used.
 
 #include <QtTest>
@@ -105,7 +105,7 @@ class TestImportCommand : public CMainWindowTest {
     void init() { QVERIFY(OpenWindow(QSize(1000, 700))); }
     void cleanup() { CloseWindow(); }
 
-    void menuOpensTheDialog();
+    void filesChosenFromTheMenu();
     void twoDroppedFilesOfOneSave();
     void droppedFileIsImported();
     void cancelChangesNothing();
@@ -113,28 +113,60 @@ class TestImportCommand : public CMainWindowTest {
 };
 
 // The command, enabled without data, opens its file dialog on the oscilloscope
-// files, in the folder the profile remembers; cancelled, it changes nothing.
-void TestImportCommand::menuOpensTheDialog() {
+// files in the folder the profile remembers; the two files of a save typed in
+// a sub-folder are imported, and that folder is remembered; cancelled, the
+// dialog changes nothing.
+void TestImportCommand::filesChosenFromTheMenu() {
     QObject scope; // ends the looks for windows with the test
     QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("save")));
+    const QString save = QDir(dir.path()).absoluteFilePath(QStringLiteral("save"));
+    Write(dir, QStringLiteral("save/F0000CH1.CSV"), TdsFile("CH1", 1.5));
+    Write(dir, QStringLiteral("save/F0000CH2.CSV"), TdsFile("CH2", 3.0));
     QSettings().setValue(QStringLiteral("Import/Dossier"), dir.path());
     QAction* command = m_frame->Action(kCmdImportScope);
     QVERIFY(command);
     m_frame->UpdateCommandUi();
     QVERIFY(command->isEnabled());
     QCOMPARE(command->text(), QStringLiteral("&Importer fichier oscilloscope..."));
+
     QString filter, folder;
     WhenShown<QFileDialog>(&scope, [&](QFileDialog* dialog) {
         filter = dialog->nameFilters().join(QLatin1Char('|'));
         folder = dialog->directory().absolutePath();
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-        if (buttons) QTest::mouseClick(buttons->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+        if (name && buttons) {
+            QTest::qWait(100); // the folder's listing comes from a thread
+            TypeInto(name, QStringLiteral("\"save/F0000CH2.CSV\" \"save/F0000CH1.CSV\""));
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
+        }
         if (dialog->isVisible()) dialog->reject(); // never left hanging
     });
+    QString text, caption;
+    AnswerBox(&scope, &text, &caption);
     command->trigger();
     QCOMPARE(filter, QStringLiteral("Fichiers oscilloscope (*.csv *.txt)"));
     QCOMPARE(folder, QDir(dir.path()).absolutePath());
-    QCOMPARE(int(m_doc->m_nPoints), 0);
+    QCOMPARE(caption, QStringLiteral("Logiciel Lineatix"));
+    QVERIFY2(text.startsWith(QStringLiteral("Format reconnu : Tektronix TDS2000/TBS1000\nCH1 : "
+                                            "CH1 (F0000CH1.CSV)")),
+             qPrintable(text));
+    QCOMPARE(int(m_doc->m_nPoints), 40);
+    QCOMPARE(QSettings().value(QStringLiteral("Import/Dossier")).toString(), save);
+
+    // Next time the dialog opens there; cancelled, nothing changes.
+    WhenShown<QFileDialog>(&scope, [&](QFileDialog* dialog) {
+        folder = dialog->directory().absolutePath();
+        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        if (buttons) QTest::mouseClick(buttons->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+        if (dialog->isVisible()) dialog->reject();
+    });
+    const float before = m_doc->m_fT[5][1];
+    command->trigger();
+    QCOMPARE(folder, save);
+    QCOMPARE(int(m_doc->m_nPoints), 40);
+    QCOMPARE(m_doc->m_fT[5][1], before);
 }
 
 // Both files of a save dropped, CH2's first: CH1 by its Source.
