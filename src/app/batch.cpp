@@ -116,6 +116,9 @@ const BatchCommand kCommands[] = {
      "écrit les courbes que montre IN.cod en texte pour tableur (« Ecrire [.TXT] Excel... »)"},
     {"--image-row", "lineatix --image-row ROW IMAGE [--save OUT.cod]", ImageRowCommand,
      "la ligne ROW d'une image TIFF ou JPEG en relevé de la voie 1"},
+    {"--import", "lineatix --import FILE [FILE2] [--save OUT.cod]", ImportCommand,
+     "importe le fichier CSV d'un oscilloscope (ou les deux fichiers d'un enregistrement) "
+     "comme une acquisition"},
     {"--acquire tds",
      "lineatix --acquire tds --port COM1|COM2|PATH [--channels LIST] [--type 3xx|xxx] "
      "[--save OUT.cod] [IN.cod]",

@@ -9,6 +9,7 @@ int RenderPngCommand(const QStringList& arguments);  // renderpng.cpp
 int DecodeCommand(const QStringList& arguments);     // batchdecode.cpp
 int ExportTextCommand(const QStringList& arguments); // batchexport.cpp
 int ImageRowCommand(const QStringList& arguments);   // batchimagerow.cpp
+int ImportCommand(const QStringList& arguments);     // batchimport.cpp
 int FitCommand(const QStringList& arguments);        // batchfit.cpp
 int PrintCommand(const QStringList& arguments);      // printverb.cpp
 

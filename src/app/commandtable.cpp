@@ -63,6 +63,10 @@ const CommandInfo kCommandTable[] = {
      false},
     {kCmdScpiAcquire, kReader, kScpi, "&Acquérir...",
      "Acquisition spectre sur oscilloscope Rigol ou Keysight\nAcquérir...", nullptr, A, N, false},
+    {kCmdImportScope, kReader, nullptr, "&Importer fichier oscilloscope...",
+     "Lire le fichier CSV enregistré par un oscilloscope ou un logiciel\nImporter fichier "
+     "oscilloscope...",
+     nullptr, A, N, true},
     {kCmdRotate, kReader, nullptr, "&Retourner/Inverser code...",
      "Tourner le code autour de l'axe X et/ou Y\nRetourner/Inverser code...", nullptr, G, N, false},
     {kCmdExtract, kReader, nullptr, "&Extraire code...",

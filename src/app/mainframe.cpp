@@ -346,8 +346,19 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 }
 
 void CMainFrame::OpenDroppedFiles(const QMimeData& data) {
-    for (const QUrl& url : data.urls())
-        if (url.isLocalFile()) OpenDocumentFile(url.toLocalFile());
+    // A document opens; any other file is an oscilloscope's, imported with
+    // the others dropped with it (the two files of one save).
+    QStringList scopeFiles;
+    for (const QUrl& url : data.urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (path.endsWith(QStringLiteral(".cod"), Qt::CaseInsensitive))
+            OpenDocumentFile(path);
+        else
+            scopeFiles << path;
+    }
+    if (!scopeFiles.isEmpty()) m_pView->ImportFiles(scopeFiles);
+    OnIdle();
 }
 
 QPrinter& CMainFrame::Printer() {

@@ -36,7 +36,8 @@ class CMainFrame : public QMainWindow {
     // Opens a .cod file into the document; reports a failure to the user.
     bool OpenDocumentFile(const QString& path);
     bool SaveDocumentFile(const QString& path);
-    // Files dropped on the window are opened one after the other.
+    // Dropped .cod files are opened one after the other; other files are
+    // imported as an oscilloscope's.
     void OpenDroppedFiles(const QMimeData& data);
 
     // Enabled and checked states of every command, and the two own panes.

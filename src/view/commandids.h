@@ -24,6 +24,7 @@ enum CommandId : int {
     kCmdGdsAcquire = 32813,
     kCmdScpiPort = 32816,
     kCmdScpiAcquire = 32817,
+    kCmdImportScope = 32818,
     kCmdRotate = 32803,
     kCmdExtract = 32799,
     kCmdAnalyse = 32805,

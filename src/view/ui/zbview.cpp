@@ -18,6 +18,7 @@
 #include "graph/ui/legenddlg.h"
 #include "graph/ui/regressiondlg.h"
 #include "graph/ui/zoomdlg.h"
+#include "importer/ui/importcommand.h"
 #include "instruments/gwinstek/ui/gdsacqdlg.h"
 #include "instruments/gwinstek/ui/gdsportdlg.h"
 #include "instruments/leuze/ui/leuzedlgs.h"
@@ -58,6 +59,7 @@ const ViewCommand kViewCommands[] = {
     {kCmdScpiAcquire, &CZbView::OnScpiAcquire},
     {kCmdTekPort, &CZbView::OnTekPort},
     {kCmdTekAcquire, &CZbView::OnTekAcquire},
+    {kCmdImportScope, &CZbView::OnImportScope},
     {kCmdRegressions, &CZbView::OnRegressions},
     {kCmdZoom, &CZbView::OnZoom},
     {kCmdLegend, &CZbView::OnLegend},
@@ -406,6 +408,24 @@ void CZbView::ExportSpreadsheet() {
 
 void CZbView::ReadImage() {
     ::ReadImage(this, m_doc);
+    RedrawViews();
+}
+
+void CZbView::OnImportScope() {
+    ImportUiOptions options;
+    options.redraw = [this] { ImportDone(); };
+    ImportScopeCommand(this, m_doc, options);
+}
+
+void CZbView::ImportFiles(const QStringList& paths) {
+    ImportUiOptions options;
+    options.redraw = [this] { ImportDone(); };
+    ImportScopeFiles(this, m_doc, paths, options);
+}
+
+void CZbView::ImportDone() {
+    // As after an acquisition: the new curves, no reference point of the old ones.
+    m_app.ClearReference();
     RedrawViews();
 }
 

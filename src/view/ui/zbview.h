@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -56,6 +57,9 @@ class CZbView : public QWidget, public CViewCursor {
     void OnScpiAcquire();
     void OnTekPort();
     void OnTekAcquire();
+    void OnImportScope();
+    // One file, or the two files of one save, read into CH1 (and CH2).
+    void ImportFiles(const QStringList& paths);
     void OnRegressions();
     void OnZoom();
     void OnLegend();
@@ -88,6 +92,7 @@ class CZbView : public QWidget, public CViewCursor {
     void FinishRectangle();
     void DrawTracker(QPainter& painter) const;
     template <class Dialog> void RunModal(Dialog& dialog);
+    void ImportDone();
 
     CZbDoc& m_doc;
     CZbApp& m_app;

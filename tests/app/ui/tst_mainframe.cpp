@@ -261,6 +261,8 @@ void TestMainFrame::commandTableTexts() {
         "oscilloscope... | Choix du port USB ou réseau et test communication",
         "&Lecteur didactique > Acq. &oscilloscope USB/Ethernet (Rigol, Keysight) > &Acquérir... "
         "| Acquisition spectre sur oscilloscope Rigol ou Keysight",
+        "&Lecteur didactique > &Importer fichier oscilloscope... | Lire le fichier CSV "
+        "enregistré par un oscilloscope ou un logiciel",
         "&Lecteur didactique > &Retourner/Inverser code... | Tourner le code autour de l'axe X "
         "et/ou Y",
         "&Lecteur didactique > &Extraire code... | Extraire le code code barre d'après "
