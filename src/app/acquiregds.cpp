@@ -42,8 +42,9 @@ int AcquireGdsCommand(const QStringList& arguments) {
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
-    doc.m_nScopePort =
-        static_cast<std::int16_t>(TakeBatchPort(options.Value(QStringLiteral("--port")), app));
+    const int port = TakeBatchPort(options.Value(QStringLiteral("--port")), app);
+    if (port < 0) return -1;
+    doc.m_nScopePort = static_cast<std::int16_t>(port);
 
     CGdsAcqController controller(&doc);
     QString shown;

@@ -62,7 +62,9 @@ int AcquireTdsCommand(const QStringList& arguments) {
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
-    doc.m_nScopePort = std::int16_t(TakeBatchPort(options.Value(QStringLiteral("--port")), app));
+    const int port = TakeBatchPort(options.Value(QStringLiteral("--port")), app);
+    if (port < 0) return -1;
+    doc.m_nScopePort = std::int16_t(port);
 
     CTekAcqController controller(&doc);
     CTekAcquisition& acquisition = controller.m_acquisition;

@@ -62,6 +62,8 @@ void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom) {
 }
 
 int TakeBatchPort(const QString& port, CZbApp& app) {
+    // An empty path would leave COM1's own device in place and talk to it.
+    if (port.trimmed().isEmpty()) return -1;
     app.m_ports.LoadProfile();
     const int index = CPortNames::IndexOf(port);
     if (index >= 0) return index;

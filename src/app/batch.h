@@ -38,7 +38,8 @@ void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom);
 void PrintBatchText(const QString& text);
 
 // The port index a --port argument names (COM1, COM2 as the profile sets
-// them); a device path stands for COM1 during this run.
+// them); a device path stands for COM1 during this run. -1 for an empty or
+// blank argument: a usage error.
 class CZbApp;
 int TakeBatchPort(const QString& port, CZbApp& app);
 

@@ -101,7 +101,11 @@ class TestGdsBatch : public QObject {
              {QStringList{QStringLiteral("--acquire"), QStringLiteral("gds")},
               QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
                           QStringLiteral("--port"), QStringLiteral("COM1"),
-                          QStringLiteral("--channels"), QStringLiteral("REF1")}}) {
+                          QStringLiteral("--channels"), QStringLiteral("REF1")},
+              QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
+                          QStringLiteral("--port"), QString()},
+              QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
+                          QStringLiteral("--port"), QStringLiteral("  ")}}) {
             const ProcessResult usage = RunLineatix(wrong);
             QCOMPARE(usage.exitCode, 1);
             QVERIFY(usage.err.contains("Usage: lineatix --acquire gds"));
