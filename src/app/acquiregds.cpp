@@ -10,6 +10,7 @@
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "instruments/gwinstek/gdscontroller.h"
+#include "instruments/gwinstek/gdsprotocol.h"
 
 namespace {
 
@@ -76,6 +77,10 @@ int AcquireGdsCommand(const QStringList& arguments) {
     controller.Acquire();
     controller.RunWhile({State::NextSource, State::Waveform});
     if (acquisition.CurrentState() != State::Ready) return fail(acquisition.m_strMessage);
+    for (const GdsSource& source : kGdsSources)
+        if (acquisition.m_nEmptySources & source.bit)
+            PrintBatchError(QStringLiteral("%1 : aucune valeur écrite dans le tableau.")
+                                .arg(QLatin1String(source.name)));
     if (acquisition.m_nFailed) return 1; // each failure was reported as it came
     controller.Close();
 

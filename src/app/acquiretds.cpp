@@ -96,6 +96,15 @@ int AcquireTdsCommand(const QStringList& arguments) {
         PrintBatchError(acquisition.m_strMessage);
         return 1;
     }
+    // A curve that never came leaves nothing worth saving: a failure, as a
+    // silent instrument is.
+    if (acquisition.m_nEmptySources) {
+        for (const TekSource& source : kTekSources)
+            if (acquisition.m_nEmptySources & source.bit)
+                PrintBatchError(QStringLiteral("%1 : aucune valeur écrite dans le tableau.")
+                                    .arg(QLatin1String(source.name)));
+        return 1;
+    }
     controller.CloseLink();
 
     return SaveBatchOutput(doc, options.Value(QStringLiteral("--save"))) ? 0 : 1;

@@ -199,6 +199,7 @@ void CGdsAcquisition::Acquire() {
     m_nColumn = 0;
     m_nIdle = 0;
     m_nFailed = 0;
+    m_nEmptySources = 0;
     m_nTimer = kTimerNextSource;
     m_state = State::NextSource;
 }
@@ -258,14 +259,19 @@ void CGdsAcquisition::HandleWaveform() {
     } else {
         QFile file(m_pDoc->m_strCapturePath);
         if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray block = file.readAll();
-            m_pDoc->m_nCaptureCount = std::int32_t(block.size());
+            const QByteArray capture = file.readAll();
+            m_pDoc->m_nCaptureCount = std::int32_t(capture.size());
+            // A late reply to a source given up before is no sample of this one.
+            const QByteArray block = capture.mid(LastGdsBlockStart(capture));
             const GdsBlockResult result =
                 ConvertGdsBlock(block, m_pDoc->m_fT.get(), m_pDoc->m_nCapacity, m_nColumn,
                                 m_pLink->m_fTimebase, scale);
             if (!result.compatible) {
                 MessageBox(QStringLiteral("Fichier non compatible !"));
                 m_nFailed = static_cast<std::int16_t>(m_nFailed | m_nCurrent);
+            } else if (result.rows == 0) {
+                m_nFailed = static_cast<std::int16_t>(m_nFailed | m_nCurrent);
+                m_nEmptySources = static_cast<std::int16_t>(m_nEmptySources | m_nCurrent);
             }
             m_pDoc->m_nPoints = static_cast<std::int16_t>(result.rows);
             Redraw();

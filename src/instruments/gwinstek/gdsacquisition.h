@@ -65,6 +65,9 @@ class CGdsAcquisition {
     bool m_bCh1Enabled = true, m_bCh2Enabled = true, m_bMem1Enabled = true, m_bMem2Enabled = true;
     bool m_bAcquireEnabled = true, m_bCloseEnabled = true;
     std::int16_t m_nFailed = 0; // sources of the last acquisition that got no samples
+    // Of those, the ones whose block held no sample: no message box tells
+    // them (the window keeps its texts), the batch acquisition does.
+    std::int16_t m_nEmptySources = 0;
 
   private:
     std::int32_t* Box(std::int16_t bit);

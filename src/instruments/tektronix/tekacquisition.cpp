@@ -96,6 +96,7 @@ void CTekAcquisition::Acquire() {
     m_pDoc->m_nDisplay = mask;
     m_nPending = mask;
     m_nColumn = 0;
+    m_nEmptySources = 0;
     m_pLink->Send("DATa:STARt 1\n");
     m_pLink->Send("DATa:STOP 2500\n");
     StartPhase(State::NextSource, 0);
@@ -184,6 +185,7 @@ void CTekAcquisition::NextSource() {
             break;
         }
     m_nPending = std::int16_t(m_nPending & ~source->bit);
+    m_nCurrent = source->bit;
     m_strSource = QLatin1String(source->name);
     m_pLink->Send(source->select);
     m_pLink->Send(source->source);
@@ -226,6 +228,7 @@ void CTekAcquisition::CurveDone() {
     if (!ConvertCurve(m_pLink->m_strBuffer, *m_pLink, *m_pDoc, m_nColumn))
         MessageBox(QStringLiteral("Dépassement taille tableau m_fT"));
     if (m_state == State::Stopped) return; // the port went away while the box was open
+    if (m_pDoc->m_nPoints == 0) m_nEmptySources = std::int16_t(m_nEmptySources | m_nCurrent);
     m_nColumn = std::int16_t(m_nColumn + 2);
     StartPhase(State::NextSource, 0);
 }

@@ -75,6 +75,10 @@ class CTekAcquisition {
     QString m_strPrefix;
     QString m_strSource;
     std::int32_t m_bWriteOk = 0;
+    // Sources of the last acquisition whose conversion left no row (no
+    // curve came, or it overflowed the table); the window shows no more than
+    // the final count, the batch acquisition fails on them.
+    std::int16_t m_nEmptySources = 0;
     CZbDoc* m_pDoc;
     CTekLink* m_pLink; // not owned
 
@@ -105,5 +109,6 @@ class CTekAcquisition {
     State m_state = State::Ready;
     int m_nTimer = -1;
     bool m_bIdentified = false;
-    int m_nCutsAtRequest = 0; // the monitor's cut count when the reply was asked for
+    int m_nCutsAtRequest = 0;    // the monitor's cut count when the reply was asked for
+    std::int16_t m_nCurrent = 0; // bit of the source being acquired
 };

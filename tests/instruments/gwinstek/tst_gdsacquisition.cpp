@@ -209,6 +209,7 @@ class TestGdsAcquisition : public QObject {
         QVERIFY(rig.acquisition->m_bCloseEnabled && rig.acquisition->m_bAcquireEnabled);
         QCOMPARE(rig.doc.m_pRegressions->m_bComputed[0], 0);
         QCOMPARE(rig.acquisition->m_nFailed, std::int16_t(0));
+        QCOMPARE(rig.acquisition->m_nEmptySources, std::int16_t(0));
     }
 
     void channel2AloneGoesToColumns0And1WithItsScale() {
@@ -272,6 +273,39 @@ class TestGdsAcquisition : public QObject {
             QVERIFY(IsNoValue(rig.doc.m_fT[r][2]) && IsNoValue(rig.doc.m_fT[r][3]));
         QCOMPARE(rig.doc.m_nPoints, std::int16_t(300));
         QCOMPARE(rig.doc.m_fT[299][1], 100 * 0.02f);
+    }
+
+    // CH1's reply comes after CH1 was given up, just before CH2's, into the
+    // same capture: CH2 gets its own samples only.
+    void aLateReplyIsNotTakenForTheNextSource() {
+        Rig rig;
+        rig.doc.m_nChannels = 3;
+        rig.replies.remove(":ACQuire1:POINt");
+        rig.replies[":ACQuire2:POINt"] = Block(Ramp(300, 0)) + Block(Ramp(200, 50));
+        rig.OpenAndReadSettings();
+        rig.AcquireAll();
+        QCOMPARE(rig.boxes,
+                 QStringList{QStringLiteral("Pas de réponse de l'oscilloscope pour CH1 !")});
+        QCOMPARE(rig.acquisition->m_nFailed, std::int16_t(1));
+        QCOMPARE(rig.doc.m_nPoints, std::int16_t(200));
+        QCOMPARE(rig.doc.m_fT[0][3], 51 * 0.04f);
+        QCOMPARE(rig.doc.m_fT[199][3], 50 * 0.04f);
+        QVERIFY(IsNoValue(rig.doc.m_fT[200][3]));
+        QVERIFY(IsNoValue(rig.doc.m_fT[0][1]));
+    }
+
+    // A block that holds no sample: the window's texts as for any block, and
+    // the source counted as one that got nothing.
+    void aBlockWithoutSamples() {
+        Rig rig;
+        rig.replies[":ACQuire1:POINt"] = Block({});
+        rig.OpenAndReadSettings();
+        rig.AcquireAll();
+        QVERIFY(rig.boxes.isEmpty());
+        QCOMPARE(rig.acquisition->m_strMessage,
+                 QStringLiteral("Fin d'acquisition.\n1 valeurs écrites dans le tableau.\n(15)"));
+        QCOMPARE(rig.acquisition->m_nFailed, std::int16_t(1));
+        QCOMPARE(rig.acquisition->m_nEmptySources, std::int16_t(1));
     }
 
     void aBlockInManyPiecesWithPausesUnderASecond() {

@@ -2,11 +2,13 @@
 // pseudo-terminal, the saved scan decoded back to the simulated code, and the
 // ports that fail: absent, in use, an instrument that never answers.
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "instruments/serial/serialdevice.h"
 #include "ptysupport.h"
+#include "scriptedinstrument.h"
 #include "testsupport.h"
 
 namespace {
@@ -14,6 +16,10 @@ namespace {
 QString Text(const QByteArray& bytes) {
     return QString::fromLocal8Bit(bytes);
 }
+
+// A TDS 340 that identifies itself and answers the preamble (headers off).
+const ScriptedReply kIdentification{"ID?\n", "TEKTRONIX,TDS 340,0,CF:91.1CT FV:v1.00\n"};
+const ScriptedReply kPreamble{"YOFf?\n", "2500\n1250\n4.0E-6\n4.0E-2\n0.0E0\n2.5E1\n"};
 
 } // namespace
 
@@ -108,6 +114,24 @@ class TestAcquireTds : public QObject {
         QCOMPARE(Text(run.err).trimmed(),
                  QStringLiteral("Erreur de communication avec oscilloscope Tektronix !"));
         QCOMPARE(pty.ReadAvailable(), QByteArray("DATA:ENCDG ASCII\nRS232:PRESET\nID?\n"));
+    }
+
+    // The curve never comes: the window's texts, then a failure with the
+    // reason, and nothing saved for --decode to find empty.
+    void aCurveThatNeverCameIsAFailure() {
+        CTestPty pty;
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("scan.cod"));
+        const ProcessResult run = RunLineatixAgainst(
+            pty, {"--acquire", "tds", "--port", pty.SlavePath(), "--save", saved},
+            {kIdentification, kPreamble});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(Text(run.out).contains(
+                     QStringLiteral("Fin d'acquisition.\n1 valeurs écrites dans le tableau.\n(0)")),
+                 run.out.constData());
+        QCOMPARE(Text(run.err).trimmed(),
+                 QStringLiteral("CH1 : aucune valeur écrite dans le tableau."));
+        QVERIFY(!QFile::exists(saved));
     }
 
     void wrongArguments_data() {

@@ -295,6 +295,7 @@ class TestTekAcquisition : public QObject {
         QCOMPARE(rig.doc.m_fT[1250][0], 0.0f);
         QCOMPARE(rig.doc.m_fT[0][1], 4.0f); // (125 - 25) * 0.04 + 0
         QCOMPARE(rig.doc.m_pRegressions->m_bComputed[0], 0);
+        QCOMPARE(rig.acquisition->m_nEmptySources, std::int16_t(0));
     }
 
     void aReplyTricklingInIsNeverCut() {
@@ -360,6 +361,7 @@ class TestTekAcquisition : public QObject {
         QCOMPARE(rig.acquisition->m_strMessage,
                  QStringLiteral("Fin d'acquisition.\n1 valeurs écrites dans le tableau.\n(0)"));
         QCOMPARE(rig.doc.m_nPoints, std::int16_t(0));
+        QCOMPARE(rig.acquisition->m_nEmptySources, std::int16_t(1));
     }
 
     void aCurveThatFillsTheTableIsRefused() {
@@ -377,6 +379,7 @@ class TestTekAcquisition : public QObject {
         rig.AnswerSource(kPreamble, "1,2,3,\n");
         rig.RunPhase();
         QCOMPARE(rig.doc.m_nPoints, std::int16_t(3));
+        QCOMPARE(rig.acquisition->m_nEmptySources, std::int16_t(1)); // CH1 only
     }
 
     // The monitor keeps the last 20 characters of a reply past 14000: what
