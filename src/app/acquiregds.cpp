@@ -1,5 +1,5 @@
 // lineatix --acquire gds --port COM1|COM2|PATH [--channels CH1,CH2]
-// [--save OUT.cod] [IN.cod]: "Acquisition spectre GDS-820C" without a window,
+// [--timeout SECONDS] [--save OUT.cod] [IN.cod]: "Acquisition spectre GDS-820C" without a window,
 // through the dialog's own steps and timers.
 
 #include <QCoreApplication>
@@ -32,13 +32,16 @@ std::int16_t ChannelBits(const QString& list) {
 int AcquireGdsCommand(const QStringList& arguments) {
     OptionRules rules;
     rules.valueOptions = {QStringLiteral("--port"), QStringLiteral("--channels"),
-                          QStringLiteral("--save")};
+                          QStringLiteral("--save"), QStringLiteral("--timeout")};
     rules.maxPositional = 1;
     ParsedOptions options;
     if (!ParseOptions(arguments, 2, rules, &options) || !options.Has(QStringLiteral("--port")))
         return -1;
     const std::int16_t wanted = ChannelBits(options.Value(QStringLiteral("--channels"), "CH1"));
     if (wanted == 0) return -1;
+    const int replyLimit =
+        TimeoutTicks(options, CGdsAcquisition::kTickMs, CGdsAcquisition::kDefaultReplyLimitTicks);
+    if (replyLimit < 0) return -1;
 
     CZbApp app;
     CZbDoc doc(&app);
@@ -48,6 +51,7 @@ int AcquireGdsCommand(const QStringList& arguments) {
     doc.m_nScopePort = static_cast<std::int16_t>(port);
 
     CGdsAcqController controller(&doc);
+    controller.Acquisition().m_nReplyLimitTicks = replyLimit;
     QString shown;
     QObject::connect(&controller, &CGdsAcqController::changed, [&] {
         const QString& message = controller.Acquisition().m_strMessage;

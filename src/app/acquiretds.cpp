@@ -1,5 +1,5 @@
 // lineatix --acquire tds --port COM1|COM2|PATH [--channels LIST] [--type 3xx|xxx]
-// [--save OUT.cod] [IN.cod]: the steps of "Acquisition spectre Tektronix" with
+// [--timeout SECONDS] [--save OUT.cod] [IN.cod]: the steps of "Acquisition spectre Tektronix" with
 // its own timers, without a window. Each text the dialog shows goes to
 // standard output; a port, communication or reading error ends it with the
 // dialog's message on standard error.
@@ -49,9 +49,12 @@ bool Failed(const CTekAcquisition& acquisition) {
 
 int AcquireTdsCommand(const QStringList& arguments) {
     ParsedOptions options;
-    const OptionRules rules{{"--port", "--channels", "--type", "--save"}, {}, 0, 1};
+    const OptionRules rules{{"--port", "--channels", "--type", "--save", "--timeout"}, {}, 0, 1};
     if (!ParseOptions(arguments, 2, rules, &options) || !options.Has(QStringLiteral("--port")))
         return -1;
+    const int replyLimit =
+        TimeoutTicks(options, CTekAcquisition::kTickMs, CTekAcquisition::kDefaultReplyLimitTicks);
+    if (replyLimit < 0) return -1;
     QList<int> sources;
     if (!ParseChannels(options.Value(QStringLiteral("--channels"), QStringLiteral("CH1")),
                        &sources))
@@ -68,6 +71,7 @@ int AcquireTdsCommand(const QStringList& arguments) {
 
     CTekAcqController controller(&doc);
     CTekAcquisition& acquisition = controller.m_acquisition;
+    acquisition.m_nReplyLimitTicks = replyLimit;
     QString shown;
     QObject::connect(&controller, &CTekAcqController::fieldsChanged, [&] {
         if (acquisition.m_strMessage == shown || Failed(acquisition)) return;

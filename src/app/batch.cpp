@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/batchcommands.h"
+#include "common/options.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
@@ -69,6 +70,15 @@ int TakeBatchPort(const QString& port, CZbApp& app) {
     if (index >= 0) return index;
     app.m_ports.OverrideDevicePath(0, port);
     return 0;
+}
+
+int TimeoutTicks(const ParsedOptions& options, int tickMs, int fallback) {
+    const QString option = QStringLiteral("--timeout");
+    if (!options.Has(option)) return fallback;
+    bool ok = false;
+    const double seconds = options.Value(option).trimmed().toDouble(&ok);
+    if (!ok || !(seconds > 0) || seconds > 86400) return -1;
+    return int(std::ceil(seconds * 1000 / tickMs));
 }
 
 void PrintBatchText(const QString& text) {

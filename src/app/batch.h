@@ -43,6 +43,12 @@ void PrintBatchText(const QString& text);
 class CZbApp;
 int TakeBatchPort(const QString& port, CZbApp& app);
 
+// "--timeout SECONDS" of the oscilloscope acquisitions: how long one reply
+// may last, as ticks of tickMs (rounded up); `fallback` when the option is
+// absent; -1 when it is no number of seconds above 0 and up to a day.
+struct ParsedOptions;
+int TimeoutTicks(const ParsedOptions& options, int tickMs, int fallback);
+
 // Exit status: 0 success, 1 file or usage error (messages on standard error),
 // other values as each command documents.
 int RunBatch(const BatchCommand& command, const QStringList& arguments);

@@ -10,11 +10,11 @@ namespace {
 const BatchCommand kKinds[] = {
     {"tds",
      "lineatix --acquire tds --port COM1|COM2|PATH [--channels LIST] [--type 3xx|xxx] "
-     "[--save OUT.cod] [IN.cod]",
+     "[--timeout SECONDS] [--save OUT.cod] [IN.cod]",
      AcquireTdsCommand},
     {"gds",
-     "lineatix --acquire gds --port COM1|COM2|PATH [--channels CH1,CH2] [--save OUT.cod] "
-     "[IN.cod]",
+     "lineatix --acquire gds --port COM1|COM2|PATH [--channels CH1,CH2] [--timeout SECONDS] "
+     "[--save OUT.cod] [IN.cod]",
      AcquireGdsCommand},
     {"leuze",
      "lineatix --acquire leuze --port COM1|COM2|PATH [--timeout SECONDS] [--save OUT.cod] "

@@ -105,6 +105,7 @@ void CTekAcquisition::Acquire() {
 void CTekAcquisition::StartPhase(State state, int timer) {
     // Every wait starts with an empty idle count.
     m_nIdle = 0;
+    m_nReplyTicks = 0;
     m_nLastLength = 0;
     m_state = state;
     m_nTimer = timer;
@@ -125,7 +126,15 @@ bool CTekAcquisition::ReplyWasCut() const {
     return m_pLink->Monitor().CutCount() != m_nCutsAtRequest;
 }
 
+bool CTekAcquisition::ReplyTooLong() {
+    if (++m_nReplyTicks <= m_nReplyLimitTicks) return false;
+    EndKeepingConverted(Sprintf("L'oscilloscope répond depuis plus de %g s : acquisition arrêtée.",
+                                m_nReplyLimitTicks * kTickMs / 1000.0));
+    return true;
+}
+
 void CTekAcquisition::Tick() {
+    if (m_nTimer >= 1 && ReplyTooLong()) return;
     switch (m_nTimer) {
     case 0:
         NextSource();
@@ -255,8 +264,17 @@ void CTekAcquisition::Stop(const QString& message) {
 
 void CTekAcquisition::LinkLost(const QString& reason) {
     if (m_state == State::Stopped) return;
+    EndKeepingConverted(QStringLiteral("Liaison série interrompue !\n") + reason);
+}
+
+void CTekAcquisition::Abandon() {
+    if (m_state == State::Stopped || m_nTimer < 0) return;
+    EndKeepingConverted(m_strMessage);
+}
+
+void CTekAcquisition::EndKeepingConverted(const QString& message) {
     const bool converted = m_nColumn > 0;
-    Stop(QStringLiteral("Liaison série interrompue !\n") + reason);
+    Stop(message);
     // A source converted before the loss stays, and is shown.
     if (converted) {
         m_pDoc->m_pRegressions->Reset();

@@ -51,6 +51,20 @@ class TestGdsBatch : public QObject {
         QVERIFY(!QFile::exists(saved));
     }
 
+    // Gaps under a second never close the capture: --timeout bounds the wait.
+    void aScopeThatKeepsSendingStopsAtTheTimeout() {
+        CTestPty pty;
+        const ProcessResult run = RunLineatixAgainst(
+            pty,
+            {QStringLiteral("--acquire"), QStringLiteral("gds"), QStringLiteral("--port"),
+             pty.SlavePath(), QStringLiteral("--timeout"), QStringLiteral("1.5")},
+            {{":MEASure:VMAX?\n", "2.000ms\n", true}});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(
+            QString::fromLocal8Bit(run.err).trimmed(),
+            QStringLiteral("L'oscilloscope répond depuis plus de 1.5 s : acquisition arrêtée."));
+    }
+
     void theSimulatedScanIsAcquiredThenDecoded() {
         auto simulator = StartSimulator(
             QStringLiteral("gds"), {QStringLiteral("--code"), QStringLiteral("4006381333931")});
@@ -128,7 +142,10 @@ class TestGdsBatch : public QObject {
               QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
                           QStringLiteral("--port"), QString()},
               QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
-                          QStringLiteral("--port"), QStringLiteral("  ")}}) {
+                          QStringLiteral("--port"), QStringLiteral("  ")},
+              QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
+                          QStringLiteral("--port"), QStringLiteral("COM1"),
+                          QStringLiteral("--timeout"), QStringLiteral("-1")}}) {
             const ProcessResult usage = RunLineatix(wrong);
             QCOMPARE(usage.exitCode, 1);
             QVERIFY(usage.err.contains("Usage: lineatix --acquire gds"));

@@ -2,6 +2,7 @@
 // pseudo-terminal, the saved scan decoded back to the simulated code, and the
 // ports that fail: absent, in use, an instrument that never answers.
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -134,6 +135,21 @@ class TestAcquireTds : public QObject {
         QVERIFY(!QFile::exists(saved));
     }
 
+    // A scope that keeps sending never ends its curve: --timeout bounds the
+    // wait for one reply, then the acquisition fails with the reason.
+    void aCurveThatNeverEndsStopsAtTheTimeout() {
+        CTestPty pty;
+        QElapsedTimer clock;
+        clock.start();
+        const ProcessResult run = RunLineatixAgainst(
+            pty, {"--acquire", "tds", "--port", pty.SlavePath(), "--timeout", "1"},
+            {kIdentification, kPreamble, {"CURVe?\n", "12,", true}});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(Text(run.err).trimmed(),
+                 QStringLiteral("L'oscilloscope répond depuis plus de 1 s : acquisition arrêtée."));
+        QVERIFY(clock.elapsed() < 15000);
+    }
+
     void wrongArguments_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no port") << QStringList{"--acquire", "tds"};
@@ -148,6 +164,10 @@ class TestAcquireTds : public QObject {
         // Never COM1's own device in place of a path left empty.
         QTest::newRow("empty port") << QStringList{"--acquire", "tds", "--port", ""};
         QTest::newRow("blank port") << QStringList{"--acquire", "tds", "--port", " \t"};
+        QTest::newRow("no time-out")
+            << QStringList{"--acquire", "tds", "--port", "COM1", "--timeout", "0"};
+        QTest::newRow("time-out not a number")
+            << QStringList{"--acquire", "tds", "--port", "COM1", "--timeout", "1 min"};
     }
     void wrongArguments() {
         QFETCH(QStringList, arguments);
