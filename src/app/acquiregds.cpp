@@ -1,5 +1,5 @@
 // lineatix --acquire gds --port COM1|COM2|PATH [--channels CH1,CH2]
-// [--save OUT.cod] [IN.cod]: "Acquisition spectre GDS-820C" without a window,
+// [--timeout SECONDS] [--save OUT.cod] [IN.cod]: "Acquisition spectre GDS-820C" without a window,
 // through the dialog's own steps and timers.
 
 #include <QCoreApplication>
@@ -10,6 +10,7 @@
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "instruments/gwinstek/gdscontroller.h"
+#include "instruments/gwinstek/gdsprotocol.h"
 
 namespace {
 
@@ -31,21 +32,26 @@ std::int16_t ChannelBits(const QString& list) {
 int AcquireGdsCommand(const QStringList& arguments) {
     OptionRules rules;
     rules.valueOptions = {QStringLiteral("--port"), QStringLiteral("--channels"),
-                          QStringLiteral("--save")};
+                          QStringLiteral("--save"), QStringLiteral("--timeout")};
     rules.maxPositional = 1;
     ParsedOptions options;
     if (!ParseOptions(arguments, 2, rules, &options) || !options.Has(QStringLiteral("--port")))
         return -1;
     const std::int16_t wanted = ChannelBits(options.Value(QStringLiteral("--channels"), "CH1"));
     if (wanted == 0) return -1;
+    const int replyLimit =
+        TimeoutTicks(options, CGdsAcquisition::kTickMs, CGdsAcquisition::kDefaultReplyLimitTicks);
+    if (replyLimit < 0) return -1;
 
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
-    doc.m_nScopePort =
-        static_cast<std::int16_t>(TakeBatchPort(options.Value(QStringLiteral("--port")), app));
+    const int port = TakeBatchPort(options.Value(QStringLiteral("--port")), app);
+    if (port < 0) return -1;
+    doc.m_nScopePort = static_cast<std::int16_t>(port);
 
     CGdsAcqController controller(&doc);
+    controller.Acquisition().m_nReplyLimitTicks = replyLimit;
     QString shown;
     QObject::connect(&controller, &CGdsAcqController::changed, [&] {
         const QString& message = controller.Acquisition().m_strMessage;
@@ -75,6 +81,10 @@ int AcquireGdsCommand(const QStringList& arguments) {
     controller.Acquire();
     controller.RunWhile({State::NextSource, State::Waveform});
     if (acquisition.CurrentState() != State::Ready) return fail(acquisition.m_strMessage);
+    for (const GdsSource& source : kGdsSources)
+        if (acquisition.m_nEmptySources & source.bit)
+            PrintBatchError(QStringLiteral("%1 : aucune valeur écrite dans le tableau.")
+                                .arg(QLatin1String(source.name)));
     if (acquisition.m_nFailed) return 1; // each failure was reported as it came
     controller.Close();
 

@@ -40,6 +40,7 @@ int AcquireLeuzeCommand(const QStringList& arguments) {
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
     const int index = TakeBatchPort(port, app);
+    if (index < 0) return -1;
     doc.m_nLeuzePort = static_cast<std::int16_t>(index);
     std::unique_ptr<CLeuzeLink> link = std::make_unique<CLeuzeLink>(index, app.m_ports);
     if (!link->IsOpen()) {

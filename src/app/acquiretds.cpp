@@ -1,5 +1,5 @@
 // lineatix --acquire tds --port COM1|COM2|PATH [--channels LIST] [--type 3xx|xxx]
-// [--save OUT.cod] [IN.cod]: the steps of "Acquisition spectre Tektronix" with
+// [--timeout SECONDS] [--save OUT.cod] [IN.cod]: the steps of "Acquisition spectre Tektronix" with
 // its own timers, without a window. Each text the dialog shows goes to
 // standard output; a port, communication or reading error ends it with the
 // dialog's message on standard error.
@@ -49,9 +49,12 @@ bool Failed(const CTekAcquisition& acquisition) {
 
 int AcquireTdsCommand(const QStringList& arguments) {
     ParsedOptions options;
-    const OptionRules rules{{"--port", "--channels", "--type", "--save"}, {}, 0, 1};
+    const OptionRules rules{{"--port", "--channels", "--type", "--save", "--timeout"}, {}, 0, 1};
     if (!ParseOptions(arguments, 2, rules, &options) || !options.Has(QStringLiteral("--port")))
         return -1;
+    const int replyLimit =
+        TimeoutTicks(options, CTekAcquisition::kTickMs, CTekAcquisition::kDefaultReplyLimitTicks);
+    if (replyLimit < 0) return -1;
     QList<int> sources;
     if (!ParseChannels(options.Value(QStringLiteral("--channels"), QStringLiteral("CH1")),
                        &sources))
@@ -62,10 +65,13 @@ int AcquireTdsCommand(const QStringList& arguments) {
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
-    doc.m_nScopePort = std::int16_t(TakeBatchPort(options.Value(QStringLiteral("--port")), app));
+    const int port = TakeBatchPort(options.Value(QStringLiteral("--port")), app);
+    if (port < 0) return -1;
+    doc.m_nScopePort = std::int16_t(port);
 
     CTekAcqController controller(&doc);
     CTekAcquisition& acquisition = controller.m_acquisition;
+    acquisition.m_nReplyLimitTicks = replyLimit;
     QString shown;
     QObject::connect(&controller, &CTekAcqController::fieldsChanged, [&] {
         if (acquisition.m_strMessage == shown || Failed(acquisition)) return;
@@ -92,6 +98,15 @@ int AcquireTdsCommand(const QStringList& arguments) {
     RunSteps(controller);
     if (Failed(acquisition)) {
         PrintBatchError(acquisition.m_strMessage);
+        return 1;
+    }
+    // A curve that never came leaves nothing worth saving: a failure, as a
+    // silent instrument is.
+    if (acquisition.m_nEmptySources) {
+        for (const TekSource& source : kTekSources)
+            if (acquisition.m_nEmptySources & source.bit)
+                PrintBatchError(QStringLiteral("%1 : aucune valeur écrite dans le tableau.")
+                                    .arg(QLatin1String(source.name)));
         return 1;
     }
     controller.CloseLink();

@@ -8,6 +8,7 @@
 
 #include "app/mainframe.h"
 #include "app/programicon.h"
+#include "common/format.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 #include "instruments/pcmes3/simulatedcard.h"
@@ -44,6 +45,7 @@ bool TakeSimulatedCard(QStringList* arguments, CZbApp* app, QString* error) {
 
 int RunApplication(int argc, char** argv) {
     QApplication application(argc, argv);
+    KeepCNumericLocale();
     InstallQtFrench(application);
     SetProfileNames();
     QApplication::setWindowIcon(ProgramIcon());

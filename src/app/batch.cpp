@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/batchcommands.h"
+#include "common/options.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
 
@@ -63,11 +64,22 @@ void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom) {
 }
 
 int TakeBatchPort(const QString& port, CZbApp& app) {
+    // An empty path would leave COM1's own device in place and talk to it.
+    if (port.trimmed().isEmpty()) return -1;
     app.m_ports.LoadProfile();
     const int index = CPortNames::IndexOf(port);
     if (index >= 0) return index;
     app.m_ports.OverrideDevicePath(0, port);
     return 0;
+}
+
+int TimeoutTicks(const ParsedOptions& options, int tickMs, int fallback) {
+    const QString option = QStringLiteral("--timeout");
+    if (!options.Has(option)) return fallback;
+    bool ok = false;
+    const double seconds = options.Value(option).trimmed().toDouble(&ok);
+    if (!ok || !(seconds > 0) || seconds > 86400) return -1;
+    return int(std::ceil(seconds * 1000 / tickMs));
 }
 
 void PrintBatchText(const QString& text) {
@@ -121,12 +133,12 @@ const BatchCommand kCommands[] = {
      "comme une acquisition"},
     {"--acquire tds",
      "lineatix --acquire tds --port COM1|COM2|PATH [--channels LIST] [--type 3xx|xxx] "
-     "[--save OUT.cod] [IN.cod]",
+     "[--timeout SECONDS] [--save OUT.cod] [IN.cod]",
      AcquireTdsCommand,
      "acquisition d'une ou deux sources d'un oscilloscope Tektronix TDS (CH1 par défaut)"},
     {"--acquire gds",
-     "lineatix --acquire gds --port COM1|COM2|PATH [--channels CH1,CH2] [--save OUT.cod] "
-     "[IN.cod]",
+     "lineatix --acquire gds --port COM1|COM2|PATH [--channels CH1,CH2] [--timeout SECONDS] "
+     "[--save OUT.cod] [IN.cod]",
      AcquireGdsCommand, "acquisition des voies d'un oscilloscope GW Instek GDS-820C"},
     {"--acquire scpi",
      "lineatix --acquire scpi --port COM1|COM2|ADDRESS [--channels CH1,CH2] [--timeout SECONDS] "

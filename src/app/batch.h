@@ -52,9 +52,16 @@ void ApplyZoomOption(CZbDoc& doc, const BatchZoom& zoom);
 void PrintBatchText(const QString& text);
 
 // The port index a --port argument names (COM1, COM2 as the profile sets
-// them); a device path or an address stands for COM1 during this run.
+// them); a device path or an address stands for COM1 during this run. -1 for
+// an empty or blank argument: a usage error.
 class CZbApp;
 int TakeBatchPort(const QString& port, CZbApp& app);
+
+// "--timeout SECONDS" of the oscilloscope acquisitions: how long one reply
+// may last, as ticks of tickMs (rounded up); `fallback` when the option is
+// absent; -1 when it is no number of seconds above 0 and up to a day.
+struct ParsedOptions;
+int TimeoutTicks(const ParsedOptions& options, int tickMs, int fallback);
 
 // Exit status: 0 success, 1 file or usage error (messages on standard error),
 // other values as each command documents.

@@ -5,6 +5,7 @@
 
 #include "app/application.h"
 #include "app/batch.h"
+#include "common/format.h"
 #include "instruments/pcmes3/simulatedcard.h"
 
 namespace {
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     g_defaultHandler = qInstallMessageHandler(BatchMessageHandler);
     QGuiApplication application(argc, argv);
+    KeepCNumericLocale();
     // The window's profile (the devices of COM1 and COM2) and folders.
     SetProfileNames();
     return RunBatch(BatchCommandAt(line.command), line.arguments);

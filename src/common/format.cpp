@@ -1,6 +1,8 @@
 #include "common/format.h"
 
+#include <clocale>
 #include <cstdio>
+#include <locale.h>
 #include <string>
 
 long long FormatArg::toInteger() const {
@@ -63,6 +65,25 @@ std::string WidenExponent(const std::string& number) {
     return widened;
 }
 
+// Makes the C library format numbers as under the C locale on this thread
+// while it lives: Qt applies the user's locale at start, and a French one
+// would print decimal commas.
+class CNumbersInC {
+  public:
+    CNumbersInC() {
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
+        if (c) m_previous = uselocale(c);
+    }
+    ~CNumbersInC() {
+        if (m_previous) uselocale(m_previous);
+    }
+    CNumbersInC(const CNumbersInC&) = delete;
+    CNumbersInC& operator=(const CNumbersInC&) = delete;
+
+  private:
+    locale_t m_previous = locale_t(0);
+};
+
 QString PadText(const QString& text, bool leftAlign, int width) {
     if (text.size() >= width) return text;
     QString padding(width - text.size(), QLatin1Char(' '));
@@ -72,6 +93,7 @@ QString PadText(const QString& text, bool leftAlign, int width) {
 } // namespace
 
 QString FormatPrintf(const char* format, std::initializer_list<FormatArg> args) {
+    const CNumbersInC numbersInC;
     QString out;
     const FormatArg* arg = args.begin();
     const char* p = format;
@@ -155,4 +177,8 @@ QString FormatPrintf(const char* format, std::initializer_list<FormatArg> args) 
         }
     }
     return out;
+}
+
+void KeepCNumericLocale() {
+    std::setlocale(LC_NUMERIC, "C");
 }

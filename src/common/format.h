@@ -40,3 +40,8 @@ QString FormatPrintf(const char* format, std::initializer_list<FormatArg> args);
 template <class... Args> QString Sprintf(const char* format, const Args&... args) {
     return FormatPrintf(format, {FormatArg(args)...});
 }
+
+// Called once Qt has applied the user's locale: the C library's own number
+// reading and writing ("%f", strtod) go back to "." whatever the regional
+// settings, while the dates and texts keep the user's language.
+void KeepCNumericLocale();

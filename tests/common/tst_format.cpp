@@ -1,8 +1,11 @@
 #include <QDateTime>
 #include <QTest>
 
+#include <cstdio>
+
 #include "common/format.h"
 #include "common/frenchdate.h"
+#include "frenchlocale.h"
 
 class TestFormat : public QObject {
     Q_OBJECT
@@ -33,6 +36,23 @@ class TestFormat : public QObject {
         QFETCH(QString, got);
         QFETCH(QString, expected);
         QCOMPARE(got, expected);
+    }
+
+    // A program started on a French desktop runs under fr_FR, whose own
+    // printf writes "1,5": the helper keeps the point, the dates stay French.
+    void underAFrenchLocale() {
+        const CFrenchLocale french;
+        QVERIFY2(french.IsActive(), qPrintable(french.Error()));
+        char own[16];
+        std::snprintf(own, sizeof own, "%.1f", 1.5);
+        QCOMPARE(QByteArray(own), QByteArray("1,5"));
+
+        QCOMPARE(Sprintf("%1.8e", -4.99999989e-3f), QStringLiteral("-4.99999989e-003"));
+        QCOMPARE(Sprintf("a%d:%1.3e", 1, 1925.0), QStringLiteral("a1:1.925e+003"));
+        QCOMPARE(Sprintf("XINCr: %1.1e", 4e-6f), QStringLiteral("XINCr: 4.0e-006"));
+        QCOMPARE(Sprintf("x:%8.3f %g %s", 1.5, 0.25, "1,5"), QStringLiteral("x:   1.500 0.25 1,5"));
+        QCOMPARE(FrenchDateTime(QDateTime(QDate(2026, 12, 10), QTime(3, 24, 49))),
+                 QStringLiteral("jeudi, 10 décembre 2026 - 03:24:49"));
     }
 
     void frenchDates_data() {

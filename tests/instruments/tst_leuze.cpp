@@ -376,21 +376,45 @@ class TestLeuze : public QObject {
         QVERIFY(wire.closed);
     }
 
+    // The port goes away while reading: the reading ends, and a code read
+    // just before stays in the document, shown on the code sheet.
+    void lostPortEndsTheReading_data() {
+        QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<std::int16_t>("display");
+        QTest::newRow("nothing read") << QByteArray() << "0000000000000" << std::int16_t(1);
+        QTest::newRow("a code read just before")
+            << Frame("00EAN 5410673004208") << QString(kCode) << std::int16_t(0);
+    }
     void lostPortEndsTheReading() {
+        QFETCH(QByteArray, received);
+        QFETCH(QString, code);
+        QFETCH(std::int16_t, display);
         CZbApp app;
         CZbDoc doc(&app);
         doc.m_strCode = QStringLiteral("0000000000000");
+        doc.m_nDisplay = 1;
         CFakeTransport* transport = nullptr;
         Wire wire;
         CLeuzeReading reading(&doc, FakeLink(&transport, &wire));
+        QSignalSpy redraws(&reading, &CLeuzeReading::redrawRequested);
         reading.Toggle();
+        if (!received.isEmpty()) {
+            transport->Receive(received);
+            reading.OnTick();
+            QCOMPARE(reading.m_strLastCode, kCode);
+        }
         transport->Unplug();
         QVERIFY(!reading.m_bReading);
         QVERIFY(reading.m_bCloseEnabled);
         QVERIFY(
             reading.m_strMessage.startsWith(QStringLiteral("Erreur de connexion au port COM1 !")));
-        QCOMPARE(doc.m_strCode, QStringLiteral("0000000000000")); // nothing was read
+        QCOMPARE(doc.m_strCode, code);
+        QCOMPARE(doc.m_nDisplay, display);
+        QCOMPARE(redraws.count(), received.isEmpty() ? 0 : 1);
         reading.OnTick();
+        reading.OnPauseOver(); // the restart the code began goes no further
+        QCOMPARE(doc.m_strCode, code);
         reading.Close();
     }
 
@@ -495,6 +519,14 @@ class TestLeuze : public QObject {
                               QStringLiteral("--timeout"), QStringLiteral("x")})
                      .exitCode,
                  1);
+        // An empty or blank path is no device: a usage error, never COM1's own.
+        for (const QString& blank : {QString(), QStringLiteral(" ")}) {
+            const ProcessResult run = RunLineatix(
+                {QStringLiteral("--acquire"), QStringLiteral("leuze"), QStringLiteral("--port"),
+                 blank, QStringLiteral("--timeout"), QStringLiteral("0.2")});
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.startsWith("Usage: lineatix --acquire leuze"), run.err.constData());
+        }
     }
 };
 

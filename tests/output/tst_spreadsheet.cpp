@@ -15,6 +15,7 @@
 
 #include "common/novalue.h"
 #include "doc/zbdoc.h"
+#include "frenchlocale.h"
 #include "output/spreadsheet.h"
 #include "testsupport.h"
 
@@ -274,6 +275,28 @@ class TestSpreadsheet : public QObject {
         result = RunLineatix({QStringLiteral("--export-txt"), out});
         QCOMPARE(result.exitCode, 1);
         QVERIFY(result.err.contains("Usage: lineatix --export-txt OUT.txt IN.cod"));
+    }
+
+    // On a French desktop the program still writes "." (a spreadsheet reading
+    // the export relies on it); the file is read back here byte for byte.
+    void batchExportUnderAFrenchLocale() {
+        QTemporaryDir dir;
+        CZbDoc doc(nullptr);
+        FillTwoChannels(doc, 2);
+        const QString in = dir.filePath(QStringLiteral("scan.cod"));
+        QString error;
+        QVERIFY2(doc.Save(in, &error), qPrintable(error));
+        const QString out = dir.filePath(QStringLiteral("scan.txt"));
+        ProcessResult result;
+        {
+            const CFrenchLocale french;
+            QVERIFY2(french.IsActive(), qPrintable(french.Error()));
+            result = RunLineatix({QStringLiteral("--export-txt"), out, in});
+        }
+        QCOMPARE(result.exitCode, 0);
+        const QList<QByteArray> lines = Lines(ReadFileBytes(out));
+        QCOMPARE(lines.value(3), QByteArray("1.00000005e-003\t1.50000000e+000\t"
+                                            "-3.25000002e-007\t1.00000000e+002\t\r"));
     }
 
   private:

@@ -10,7 +10,9 @@
 QLineEdit* NewRealEdit(QWidget* parent, const char* objectName) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(objectName));
-    static const QRegularExpression real(QStringLiteral("[-+]?[0-9]*[.]?[0-9]*([eE][-+]?[0-9]*)?"));
+    // A French keyboard's decimal comma is taken as the point.
+    static const QRegularExpression real(
+        QStringLiteral("[-+]?[0-9]*[.,]?[0-9]*([eE][-+]?[0-9]*)?"));
     edit->setValidator(new QRegularExpressionValidator(real, edit));
     return edit;
 }
@@ -28,7 +30,9 @@ float ReadRealField(const QLineEdit* edit, float previous) {
     // An entry left as shown keeps all the digits the text rounded away.
     if (edit->text() == Sprintf("%g", previous)) return previous;
     bool ok = false;
-    const float value = QLocale::c().toFloat(edit->text().trimmed(), &ok);
+    QString text = edit->text().trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    const float value = QLocale::c().toFloat(text, &ok);
     return ok ? value : previous;
 }
 

@@ -83,6 +83,7 @@ void CGdsAcquisition::Open() {
     if (m_bWriteOk) {
         m_pDoc->m_nCaptureCount = 0; // counts the reply to come: still 0 means none came
         m_nIdle = 0;
+        m_nReplyTicks = 0;
         m_nTimer = kTimerSettings;
         m_state = State::ReadingSettings;
     } else {
@@ -132,7 +133,24 @@ bool CGdsAcquisition::WaitDone(int limit) {
     return true;
 }
 
+bool CGdsAcquisition::ReplyTooLong() {
+    if (++m_nReplyTicks <= m_nReplyLimitTicks) return false;
+    const QString message =
+        Sprintf("L'oscilloscope répond depuis plus de %g s : acquisition arrêtée.",
+                m_nReplyLimitTicks * kTickMs / 1000.0);
+    if (m_state == State::ReadingSettings) {
+        m_nTimer = kNoTimer;
+        m_strMessage = message;
+        DisableSources();
+        m_state = State::SettingsFailed;
+    } else {
+        EndKeepingConverted(State::Stopped, message);
+    }
+    return true;
+}
+
 void CGdsAcquisition::Tick() {
+    if ((m_nTimer == kTimerSettings || m_nTimer == kTimerWaveform) && ReplyTooLong()) return;
     switch (m_nTimer) {
     case kTimerSettings:
         if (WaitDone(kSettingsTicks)) HandleSettings();
@@ -199,6 +217,7 @@ void CGdsAcquisition::Acquire() {
     m_nColumn = 0;
     m_nIdle = 0;
     m_nFailed = 0;
+    m_nEmptySources = 0;
     m_nTimer = kTimerNextSource;
     m_state = State::NextSource;
 }
@@ -227,6 +246,7 @@ void CGdsAcquisition::StartNextSource() {
         if (command) m_pLink->Send(command);
     m_pDoc->m_nCaptureCount = 0; // counts the reply to come: still 0 means none came
     m_nIdle = 0;
+    m_nReplyTicks = 0;
     m_nTimer = kTimerWaveform;
     m_state = State::Waveform;
 }
@@ -258,14 +278,19 @@ void CGdsAcquisition::HandleWaveform() {
     } else {
         QFile file(m_pDoc->m_strCapturePath);
         if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray block = file.readAll();
-            m_pDoc->m_nCaptureCount = std::int32_t(block.size());
+            const QByteArray capture = file.readAll();
+            m_pDoc->m_nCaptureCount = std::int32_t(capture.size());
+            // A late reply to a source given up before is no sample of this one.
+            const QByteArray block = capture.mid(LastGdsBlockStart(capture));
             const GdsBlockResult result =
                 ConvertGdsBlock(block, m_pDoc->m_fT.get(), m_pDoc->m_nCapacity, m_nColumn,
                                 m_pLink->m_fTimebase, scale);
             if (!result.compatible) {
                 MessageBox(QStringLiteral("Fichier non compatible !"));
                 m_nFailed = static_cast<std::int16_t>(m_nFailed | m_nCurrent);
+            } else if (result.rows == 0) {
+                m_nFailed = static_cast<std::int16_t>(m_nFailed | m_nCurrent);
+                m_nEmptySources = static_cast<std::int16_t>(m_nEmptySources | m_nCurrent);
             }
             m_pDoc->m_nPoints = static_cast<std::int16_t>(result.rows);
             Redraw();
@@ -288,10 +313,20 @@ void CGdsAcquisition::Finish() {
 }
 
 void CGdsAcquisition::PortLost(const QString& reason) {
+    EndKeepingConverted(State::Lost,
+                        QString::fromUtf8(kCommunicationError) + QLatin1Char('\n') + reason);
+}
+
+void CGdsAcquisition::Abandon() {
+    if (m_state != State::NextSource && m_state != State::Waveform) return;
+    EndKeepingConverted(State::Stopped, m_strMessage);
+}
+
+void CGdsAcquisition::EndKeepingConverted(State state, const QString& message) {
     const State was = m_state;
     m_nTimer = kNoTimer;
-    m_state = State::Lost;
-    m_strMessage = QString::fromUtf8(kCommunicationError) + QLatin1Char('\n') + reason;
+    m_state = state;
+    m_strMessage = message;
     DisableSources();
     m_bCloseEnabled = true;
     if (was != State::NextSource && was != State::Waveform) return;

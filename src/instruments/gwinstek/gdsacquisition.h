@@ -23,10 +23,16 @@ class CGdsAcquisition {
         Ready,
         NextSource,
         Waveform,
-        Lost
+        Lost,   // the port went away
+        Stopped // a reply lasted too long, or the window was closed while acquiring
     };
     static constexpr int kSettingsTicks = 10; // ticks with the capture file closed, then more
     static constexpr int kWaveformTicks = 50;
+    static constexpr int kTickMs = 10;
+    // A reply may last this long from its request: the largest block the
+    // table holds (10 kB) takes about 11 s at 9600 baud, then a second of
+    // silence; a scope that keeps sending never lets the capture close.
+    static constexpr int kDefaultReplyLimitTicks = 60 * 1000 / kTickMs;
 
     CGdsAcquisition(CZbDoc* doc, CGdsLink* link);
 
@@ -40,6 +46,9 @@ class CGdsAcquisition {
     void Tick();
     // The device went away.
     void PortLost(const QString& reason);
+    // The window is closed while the acquisition runs: it ends as when the
+    // port goes away, without a word.
+    void Abandon();
 
     Timer ActiveTimer() const { return m_nTimer; }
     State CurrentState() const { return m_state; }
@@ -58,6 +67,8 @@ class CGdsAcquisition {
     std::int16_t m_nColumn = 0;  // first column of the next source
     QString m_strSource;
     std::int32_t m_bWriteOk = 0;
+    // Ticks a reply may take from its request; past them the acquisition stops.
+    int m_nReplyLimitTicks = kDefaultReplyLimitTicks;
     CZbDoc* m_pDoc;
     CGdsLink* m_pLink;
 
@@ -65,6 +76,9 @@ class CGdsAcquisition {
     bool m_bCh1Enabled = true, m_bCh2Enabled = true, m_bMem1Enabled = true, m_bMem2Enabled = true;
     bool m_bAcquireEnabled = true, m_bCloseEnabled = true;
     std::int16_t m_nFailed = 0; // sources of the last acquisition that got no samples
+    // Of those, the ones whose block held no sample: no message box tells
+    // them (the window keeps its texts), the batch acquisition does.
+    std::int16_t m_nEmptySources = 0;
 
   private:
     std::int32_t* Box(std::int16_t bit);
@@ -77,11 +91,14 @@ class CGdsAcquisition {
     void HandleWaveform();
     void Finish();
     void DropSource(const QString& why);
+    bool ReplyTooLong();
+    void EndKeepingConverted(State state, const QString& message);
     void MessageBox(const QString& text);
     void Redraw();
 
     Timer m_nTimer = kNoTimer;
     State m_state = State::WriteFailed;
     std::int16_t m_nCurrent = 0; // bit of the source being acquired
+    int m_nReplyTicks = 0;       // ticks since the awaited reply was asked for
     QString m_strUnreadable[3];  // fields that could not be read: time base, scale 1, scale 2
 };

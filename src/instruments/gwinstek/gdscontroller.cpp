@@ -44,6 +44,11 @@ void CGdsAcqController::Close() {
     emit redrawRequested();
 }
 
+void CGdsAcqController::Abandon() {
+    if (m_acquisition.m_pLink) m_acquisition.Abandon();
+    Follow();
+}
+
 void CGdsAcqController::RunWhile(std::initializer_list<CGdsAcquisition::State> busy) {
     auto running = [this, busy] {
         return std::find(busy.begin(), busy.end(), m_acquisition.CurrentState()) != busy.end();

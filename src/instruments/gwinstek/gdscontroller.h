@@ -29,6 +29,9 @@ class CGdsAcqController : public QObject {
     void Acquire();
     // "&Fermer": the link and its monitor go; views are asked to redraw.
     void Close();
+    // The window closes while the acquisition runs: it stops, and what was
+    // converted stays; Close() follows.
+    void Abandon();
     // Runs the event loop while the acquisition is in one of these states
     // (for callers without a window of their own).
     void RunWhile(std::initializer_list<CGdsAcquisition::State> busy);

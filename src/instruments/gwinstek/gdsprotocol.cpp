@@ -51,11 +51,44 @@ QStringList UnreadableGdsSettings(float timebase, float scale, const QString& sc
     return names;
 }
 
+bool ReadGdsBlockHeader(const QByteArray& bytes, qsizetype at, GdsBlockHeader* header) {
+    if (at < 0 || at + 2 > bytes.size() || bytes.at(at) != '#') return false;
+    const char digit = bytes.at(at + 1);
+    if (digit < '1' || digit > '9') return false;
+    const int count = digit - '0';
+    if (at + 2 + count > bytes.size()) return false;
+    qint64 length = 0;
+    for (int k = 0; k < count; ++k) {
+        const char c = bytes.at(at + 2 + k);
+        if (c < '0' || c > '9') return false;
+        length = length * 10 + (c - '0');
+    }
+    header->contentStart = at + 2 + count;
+    header->contentLength = length;
+    return true;
+}
+
+qsizetype LastGdsBlockStart(const QByteArray& capture) {
+    qsizetype start = 0;
+    GdsBlockHeader header;
+    while (ReadGdsBlockHeader(capture, start, &header)) {
+        const qint64 end = header.contentStart + header.contentLength;
+        qsizetype next = end < capture.size() ? qsizetype(end) : capture.size();
+        // A reply may end its block with a line end.
+        while (next < capture.size() && (capture.at(next) == '\r' || capture.at(next) == '\n'))
+            ++next;
+        GdsBlockHeader following;
+        if (!ReadGdsBlockHeader(capture, next, &following)) break;
+        start = next;
+    }
+    return start;
+}
+
 GdsBlockResult ConvertGdsBlock(const QByteArray& block, float (*table)[6], int capacity, int column,
                                float timebase, float scale) {
     GdsBlockResult result;
     if (column < 0 || column + 1 >= 6) return result;
-    const int length = int(block.size());
+    int length = int(block.size());
     if (length > 0 && block.at(0) != '#') {
         result.compatible = false;
         return result;
@@ -63,6 +96,10 @@ GdsBlockResult ConvertGdsBlock(const QByteArray& block, float (*table)[6], int c
     const char digit = length > 1 ? block.at(1) : '0';
     const int lengthDigits = digit >= '0' && digit <= '9' ? digit - '0' : 0;
     const int firstSample = lengthDigits + 2 + kSkippedBytes;
+    GdsBlockHeader header;
+    if (ReadGdsBlockHeader(block, 0, &header) &&
+        header.contentStart + header.contentLength < length)
+        length = int(header.contentStart + header.contentLength);
     int n = 0;
     for (int i = firstSample; i + 1 < length; i += 2) {
         if (n >= capacity) break; // pairs past the table's capacity are skipped

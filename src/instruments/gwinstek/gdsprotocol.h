@@ -56,10 +56,27 @@ struct GdsBlockResult {
     int rows = 0;           // rows stored
 };
 
+// The header of a definite-length block at `at`: '#', a digit N from 1 to 9,
+// then N digits giving the length of what follows them. False when the bytes
+// there are no such header.
+struct GdsBlockHeader {
+    qsizetype contentStart = 0; // first byte after the length digits
+    qint64 contentLength = 0;   // as declared
+};
+bool ReadGdsBlockHeader(const QByteArray& bytes, qsizetype at, GdsBlockHeader* header);
+
+// Where the reply to the last request starts in a capture: the capture file
+// takes every byte until a silence, so a late reply to a request given up
+// before may come first. Each block is read to the length it declares; the
+// last one that follows (past an optional line end) is the reply. 0 when the
+// capture holds one block, or starts with no block header.
+qsizetype LastGdsBlockStart(const QByteArray& capture);
+
 // Converts a waveform block ('#', a digit N, N length digits, nine bytes
 // skipped, then two bytes a sample) into columns `column` (time) and
 // `column` + 1 (value) of `table`, at most `capacity` rows: the sample index
 // times timebase × 0.04 gives seconds, the level times scale × 8 × 0.005 gives
-// volts (25 levels a division).
+// volts (25 levels a division). The block ends at the length it declares:
+// bytes after it are never samples (without a declared length, at the end).
 GdsBlockResult ConvertGdsBlock(const QByteArray& block, float (*table)[6], int capacity, int column,
                                float timebase, float scale);

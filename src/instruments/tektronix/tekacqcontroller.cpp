@@ -46,6 +46,11 @@ void CTekAcqController::CloseLink() {
     m_pLink.reset();
 }
 
+void CTekAcqController::Abandon() {
+    if (m_pLink) m_acquisition.Abandon();
+    FollowTimer();
+}
+
 void CTekAcqController::OnTick() {
     if (m_bBusy || !m_pLink) return;
     m_bBusy = true;

@@ -27,6 +27,9 @@ class CTekAcqController : public QObject {
     void Acquire();
     // "&Fermer": the link and its monitor go.
     void CloseLink();
+    // The window closes while the acquisition runs: it stops, and what was
+    // converted stays; CloseLink() follows.
+    void Abandon();
 
     CTekLink* Link() const { return m_pLink.get(); }
     bool TimerRunning() const { return m_timer.isActive(); }

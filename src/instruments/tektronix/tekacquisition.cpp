@@ -96,6 +96,7 @@ void CTekAcquisition::Acquire() {
     m_pDoc->m_nDisplay = mask;
     m_nPending = mask;
     m_nColumn = 0;
+    m_nEmptySources = 0;
     m_pLink->Send("DATa:STARt 1\n");
     m_pLink->Send("DATa:STOP 2500\n");
     StartPhase(State::NextSource, 0);
@@ -104,6 +105,7 @@ void CTekAcquisition::Acquire() {
 void CTekAcquisition::StartPhase(State state, int timer) {
     // Every wait starts with an empty idle count.
     m_nIdle = 0;
+    m_nReplyTicks = 0;
     m_nLastLength = 0;
     m_state = state;
     m_nTimer = timer;
@@ -124,7 +126,15 @@ bool CTekAcquisition::ReplyWasCut() const {
     return m_pLink->Monitor().CutCount() != m_nCutsAtRequest;
 }
 
+bool CTekAcquisition::ReplyTooLong() {
+    if (++m_nReplyTicks <= m_nReplyLimitTicks) return false;
+    EndKeepingConverted(Sprintf("L'oscilloscope répond depuis plus de %g s : acquisition arrêtée.",
+                                m_nReplyLimitTicks * kTickMs / 1000.0));
+    return true;
+}
+
 void CTekAcquisition::Tick() {
+    if (m_nTimer >= 1 && ReplyTooLong()) return;
     switch (m_nTimer) {
     case 0:
         NextSource();
@@ -184,6 +194,7 @@ void CTekAcquisition::NextSource() {
             break;
         }
     m_nPending = std::int16_t(m_nPending & ~source->bit);
+    m_nCurrent = source->bit;
     m_strSource = QLatin1String(source->name);
     m_pLink->Send(source->select);
     m_pLink->Send(source->source);
@@ -226,6 +237,7 @@ void CTekAcquisition::CurveDone() {
     if (!ConvertCurve(m_pLink->m_strBuffer, *m_pLink, *m_pDoc, m_nColumn))
         MessageBox(QStringLiteral("Dépassement taille tableau m_fT"));
     if (m_state == State::Stopped) return; // the port went away while the box was open
+    if (m_pDoc->m_nPoints == 0) m_nEmptySources = std::int16_t(m_nEmptySources | m_nCurrent);
     m_nColumn = std::int16_t(m_nColumn + 2);
     StartPhase(State::NextSource, 0);
 }
@@ -252,8 +264,17 @@ void CTekAcquisition::Stop(const QString& message) {
 
 void CTekAcquisition::LinkLost(const QString& reason) {
     if (m_state == State::Stopped) return;
+    EndKeepingConverted(QStringLiteral("Liaison série interrompue !\n") + reason);
+}
+
+void CTekAcquisition::Abandon() {
+    if (m_state == State::Stopped || m_nTimer < 0) return;
+    EndKeepingConverted(m_strMessage);
+}
+
+void CTekAcquisition::EndKeepingConverted(const QString& message) {
     const bool converted = m_nColumn > 0;
-    Stop(QStringLiteral("Liaison série interrompue !\n") + reason);
+    Stop(message);
     // A source converted before the loss stays, and is shown.
     if (converted) {
         m_pDoc->m_pRegressions->Reset();

@@ -32,6 +32,10 @@ class CTekAcquisition {
     static constexpr int kPreambleIdle = 50;
     static constexpr int kCurveIdle = 20;
     static constexpr int kTickMs = 10;
+    // A reply may last this long from its request, however it trickles in:
+    // the largest curve the table holds (5000 values of up to 7 characters)
+    // takes about 36 s at 9600 baud; a scope that keeps sending is stopped.
+    static constexpr int kDefaultReplyLimitTicks = 60 * 1000 / kTickMs;
 
     CTekAcquisition(CZbDoc* doc, CTekLink* link);
 
@@ -45,6 +49,9 @@ class CTekAcquisition {
     void Tick();
     // The port went away: the acquisition ends, what was converted stays.
     void LinkLost(const QString& reason);
+    // The window is closed while the acquisition runs: it ends as when the
+    // port goes away, without a word.
+    void Abandon();
 
     State CurrentState() const { return m_state; }
     // The running timer (0 to 3), or -1.
@@ -75,6 +82,12 @@ class CTekAcquisition {
     QString m_strPrefix;
     QString m_strSource;
     std::int32_t m_bWriteOk = 0;
+    // Sources of the last acquisition whose conversion left no row (no
+    // curve came, or it overflowed the table); the window shows no more than
+    // the final count, the batch acquisition fails on them.
+    std::int16_t m_nEmptySources = 0;
+    // Ticks a reply may take from its request; past them the acquisition stops.
+    int m_nReplyLimitTicks = kDefaultReplyLimitTicks;
     CZbDoc* m_pDoc;
     CTekLink* m_pLink; // not owned
 
@@ -91,6 +104,10 @@ class CTekAcquisition {
     void StartPhase(State state, int timer);
     // The buffer grew (the reply goes on) or stayed for more than `limit` ticks.
     bool ReplyComplete(int limit);
+    // Counts a tick of the reply awaited; true, with the acquisition stopped,
+    // once it has lasted past the limit.
+    bool ReplyTooLong();
+    void EndKeepingConverted(const QString& message);
     bool ReplyWasCut() const;
     void Show();
     void MessageBox(const QString& text);
@@ -105,5 +122,7 @@ class CTekAcquisition {
     State m_state = State::Ready;
     int m_nTimer = -1;
     bool m_bIdentified = false;
-    int m_nCutsAtRequest = 0; // the monitor's cut count when the reply was asked for
+    int m_nCutsAtRequest = 0;    // the monitor's cut count when the reply was asked for
+    std::int16_t m_nCurrent = 0; // bit of the source being acquired
+    int m_nReplyTicks = 0;       // ticks since the awaited reply was asked for
 };

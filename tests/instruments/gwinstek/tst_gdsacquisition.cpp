@@ -209,6 +209,7 @@ class TestGdsAcquisition : public QObject {
         QVERIFY(rig.acquisition->m_bCloseEnabled && rig.acquisition->m_bAcquireEnabled);
         QCOMPARE(rig.doc.m_pRegressions->m_bComputed[0], 0);
         QCOMPARE(rig.acquisition->m_nFailed, std::int16_t(0));
+        QCOMPARE(rig.acquisition->m_nEmptySources, std::int16_t(0));
     }
 
     void channel2AloneGoesToColumns0And1WithItsScale() {
@@ -272,6 +273,104 @@ class TestGdsAcquisition : public QObject {
             QVERIFY(IsNoValue(rig.doc.m_fT[r][2]) && IsNoValue(rig.doc.m_fT[r][3]));
         QCOMPARE(rig.doc.m_nPoints, std::int16_t(300));
         QCOMPARE(rig.doc.m_fT[299][1], 100 * 0.02f);
+    }
+
+    // CH1's reply comes after CH1 was given up, just before CH2's, into the
+    // same capture: CH2 gets its own samples only.
+    void aLateReplyIsNotTakenForTheNextSource() {
+        Rig rig;
+        rig.doc.m_nChannels = 3;
+        rig.replies.remove(":ACQuire1:POINt");
+        rig.replies[":ACQuire2:POINt"] = Block(Ramp(300, 0)) + Block(Ramp(200, 50));
+        rig.OpenAndReadSettings();
+        rig.AcquireAll();
+        QCOMPARE(rig.boxes,
+                 QStringList{QStringLiteral("Pas de réponse de l'oscilloscope pour CH1 !")});
+        QCOMPARE(rig.acquisition->m_nFailed, std::int16_t(1));
+        QCOMPARE(rig.doc.m_nPoints, std::int16_t(200));
+        QCOMPARE(rig.doc.m_fT[0][3], 51 * 0.04f);
+        QCOMPARE(rig.doc.m_fT[199][3], 50 * 0.04f);
+        QVERIFY(IsNoValue(rig.doc.m_fT[200][3]));
+        QVERIFY(IsNoValue(rig.doc.m_fT[0][1]));
+    }
+
+    // A block that holds no sample: the window's texts as for any block, and
+    // the source counted as one that got nothing.
+    void aBlockWithoutSamples() {
+        Rig rig;
+        rig.replies[":ACQuire1:POINt"] = Block({});
+        rig.OpenAndReadSettings();
+        rig.AcquireAll();
+        QVERIFY(rig.boxes.isEmpty());
+        QCOMPARE(rig.acquisition->m_strMessage,
+                 QStringLiteral("Fin d'acquisition.\n1 valeurs écrites dans le tableau.\n(15)"));
+        QCOMPARE(rig.acquisition->m_nFailed, std::int16_t(1));
+        QCOMPARE(rig.acquisition->m_nEmptySources, std::int16_t(1));
+    }
+
+    // A scope that keeps sending never lets the capture close: past the
+    // limit, counted from the request in the acquisition's ticks, the
+    // acquisition stops; CH1, converted before, stays.
+    void aReplyThatNeverEndsIsStopped_data() {
+        QTest::addColumn<bool>("settings");
+        QTest::newRow("settings") << true;
+        QTest::newRow("second source") << false;
+    }
+    void aReplyThatNeverEndsIsStopped() {
+        QFETCH(bool, settings);
+        Rig rig;
+        rig.doc.m_nChannels = 3;
+        rig.acquisition->m_nReplyLimitTicks = 300;
+        rig.replies.remove(":ACQuire2:POINt");
+        if (settings) {
+            rig.replies.remove(":TIMebase:SCALe?");
+            rig.acquisition->Open();
+        } else {
+            rig.OpenAndReadSettings();
+            rig.acquisition->Acquire();
+            for (int t = 0; t < 5000 && !rig.transport->m_written.contains(":ACQuire2:POINt\n");
+                 ++t)
+                rig.Step();
+        }
+        const State waiting = rig.acquisition->CurrentState();
+        QCOMPARE(waiting, settings ? State::ReadingSettings : State::Waveform);
+        int ticks = 0;
+        while (rig.acquisition->CurrentState() == waiting && ticks < 1000) {
+            rig.transport->Receive("~");
+            rig.Step();
+            ++ticks;
+        }
+        QCOMPARE(ticks, 301);
+        QCOMPARE(rig.acquisition->ActiveTimer(), CGdsAcquisition::kNoTimer);
+        QCOMPARE(rig.acquisition->CurrentState(),
+                 settings ? State::SettingsFailed : State::Stopped);
+        QCOMPARE(rig.acquisition->m_strMessage,
+                 QStringLiteral("L'oscilloscope répond depuis plus de 3 s : acquisition arrêtée."));
+        QVERIFY(rig.acquisition->m_bCloseEnabled);
+        QVERIFY(!rig.acquisition->m_bAcquireEnabled);
+        if (!settings) {
+            QCOMPARE(rig.acquisition->m_nFailed, std::int16_t(2));
+            QCOMPARE(rig.doc.m_fT[299][1], 100 * 0.02f);
+            QVERIFY(IsNoValue(rig.doc.m_fT[0][3]));
+        }
+    }
+
+    // The window closed while acquiring: no more ticks, CH1 stays.
+    void abandonedDuringTheSecondSource() {
+        Rig rig;
+        rig.doc.m_nChannels = 3;
+        rig.replies.remove(":ACQuire2:POINt");
+        rig.OpenAndReadSettings();
+        rig.acquisition->Acquire();
+        for (int t = 0; t < 5000 && !rig.transport->m_written.contains(":ACQuire2:POINt\n"); ++t)
+            rig.Step();
+        rig.acquisition->Abandon();
+        QCOMPARE(rig.acquisition->ActiveTimer(), CGdsAcquisition::kNoTimer);
+        QCOMPARE(rig.acquisition->CurrentState(), State::Stopped);
+        QVERIFY(rig.acquisition->m_bCloseEnabled);
+        QCOMPARE(rig.doc.m_nPoints, std::int16_t(300));
+        QCOMPARE(rig.doc.m_fT[299][1], 100 * 0.02f);
+        QVERIFY(IsNoValue(rig.doc.m_fT[0][3]));
     }
 
     void aBlockInManyPiecesWithPausesUnderASecond() {

@@ -2,10 +2,12 @@
 // pseudo-terminal, then --decode of the saved document; and the failures a
 // script must see: no device, an instrument that never answers, a channel off.
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "ptysupport.h"
+#include "scriptedinstrument.h"
 #include "testsupport.h"
 
 namespace {
@@ -13,6 +15,9 @@ namespace {
 QStringList Lines(const QByteArray& out) {
     return QString::fromLocal8Bit(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
+
+// The five settings lines a GDS-820C answers to the settings query.
+const ScriptedReply kSettings{":MEASure:VMAX?\n", "2.000ms\n500mV\n1.00V\n1.2V\n3.1V\n"};
 
 } // namespace
 
@@ -26,6 +31,38 @@ class TestGdsBatch : public QObject {
         // The capture file and the profile of the programs run here stay in the test's folder.
         qputenv("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral("cache")).toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    }
+
+    // A block that holds no sample: the window's texts, then a failure with
+    // the reason, and nothing saved.
+    void aBlockWithoutSamplesIsAFailure() {
+        CTestPty pty;
+        const QString saved = m_dir.filePath(QStringLiteral("empty.cod"));
+        const ProcessResult run = RunLineatixAgainst(
+            pty,
+            {QStringLiteral("--acquire"), QStringLiteral("gds"), QStringLiteral("--port"),
+             pty.SlavePath(), QStringLiteral("--save"), saved},
+            {kSettings, {":ACQuire1:POINt\n", "#40009" + QByteArray(9, char(0x01))}});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.out.contains("Fin d'acquisition.\n1 valeurs écrites dans le tableau.\n(15)"),
+                 run.out.constData());
+        QCOMPARE(QString::fromLocal8Bit(run.err).trimmed(),
+                 QStringLiteral("CH1 : aucune valeur écrite dans le tableau."));
+        QVERIFY(!QFile::exists(saved));
+    }
+
+    // Gaps under a second never close the capture: --timeout bounds the wait.
+    void aScopeThatKeepsSendingStopsAtTheTimeout() {
+        CTestPty pty;
+        const ProcessResult run = RunLineatixAgainst(
+            pty,
+            {QStringLiteral("--acquire"), QStringLiteral("gds"), QStringLiteral("--port"),
+             pty.SlavePath(), QStringLiteral("--timeout"), QStringLiteral("1.5")},
+            {{":MEASure:VMAX?\n", "2.000ms\n", true}});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(
+            QString::fromLocal8Bit(run.err).trimmed(),
+            QStringLiteral("L'oscilloscope répond depuis plus de 1.5 s : acquisition arrêtée."));
     }
 
     void theSimulatedScanIsAcquiredThenDecoded() {
@@ -101,7 +138,14 @@ class TestGdsBatch : public QObject {
              {QStringList{QStringLiteral("--acquire"), QStringLiteral("gds")},
               QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
                           QStringLiteral("--port"), QStringLiteral("COM1"),
-                          QStringLiteral("--channels"), QStringLiteral("REF1")}}) {
+                          QStringLiteral("--channels"), QStringLiteral("REF1")},
+              QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
+                          QStringLiteral("--port"), QString()},
+              QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
+                          QStringLiteral("--port"), QStringLiteral("  ")},
+              QStringList{QStringLiteral("--acquire"), QStringLiteral("gds"),
+                          QStringLiteral("--port"), QStringLiteral("COM1"),
+                          QStringLiteral("--timeout"), QStringLiteral("-1")}}) {
             const ProcessResult usage = RunLineatix(wrong);
             QCOMPARE(usage.exitCode, 1);
             QVERIFY(usage.err.contains("Usage: lineatix --acquire gds"));

@@ -172,6 +172,57 @@ class TestGdsProtocol : public QObject {
         QCOMPARE(ConvertGdsBlock(QByteArray(), table.cells.get(), kRows, 0, 1, 25).rows, 0);
     }
 
+    // "#215": fifteen bytes follow the length digits (nine skipped, three
+    // samples); what comes after them is never a sample.
+    void aBlockEndsAtTheLengthItDeclares_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("rows");
+        const QByteArray block = Block(Pairs({0, 1, 0, 2, 0, 3}), "215");
+        QTest::newRow("alone") << block << 3;
+        QTest::newRow("a line end after it") << block + "\n" << 3;
+        QTest::newRow("another block after it")
+            << block + Block(Pairs({0, 7, 0, 8, 0, 9, 0, 10}), "217") << 3;
+        QTest::newRow("bytes after it") << block + Pairs({0, 5, 0, 6}) << 3;
+        QTest::newRow("cut short") << block.left(block.size() - 2) << 2;
+        QTest::newRow("a length shorter than the header") << Block(Pairs({0, 1}), "205") << 0;
+        QTest::newRow("no length declared (#0): to the end")
+            << QByteArray("#0") + QByteArray(9, 0) + Pairs({0, 1, 0, 2, 0, 3, 0, 4}) << 4;
+    }
+    void aBlockEndsAtTheLengthItDeclares() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, rows);
+        Table table;
+        QCOMPARE(ConvertGdsBlock(bytes, table.cells.get(), kRows, 0, 1, 25).rows, rows);
+        for (int r = 0; r < rows; ++r)
+            QCOMPARE(table[r][1], float(r + 1));
+        QVERIFY(IsNoValue(table[rows][1]));
+    }
+
+    // A late reply to a source given up before shares the capture with the
+    // reply asked for: the last block is that reply.
+    void theLastBlockOfACapture_data() {
+        QTest::addColumn<QByteArray>("capture");
+        QTest::addColumn<int>("start");
+        const QByteArray first = Block(Pairs({0, 1, 0, 2}), "213");  // 17 bytes
+        const QByteArray second = Block(Pairs({0, 7, 0, 8}), "213"); // 17 bytes
+        QTest::newRow("one block") << first << 0;
+        QTest::newRow("one block and a line end") << first + "\n" << 0;
+        QTest::newRow("two blocks") << first + second << 17;
+        QTest::newRow("two blocks, line ends between") << first + "\r\n" + second + "\n" << 19;
+        QTest::newRow("three blocks") << first + second + first << 34;
+        QTest::newRow("garbage after the first") << first + "xyz" + second << 0;
+        QTest::newRow("a hash that starts no block") << first + "#x12" << 0;
+        QTest::newRow("the first cut short") << first.left(10) << 0;
+        QTest::newRow("no block") << QByteArray("ERR 113\n") << 0;
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("a length past the end") << Block(Pairs({0, 1}), "9999999999") + second << 0;
+    }
+    void theLastBlockOfACapture() {
+        QFETCH(QByteArray, capture);
+        QFETCH(int, start);
+        QCOMPARE(LastGdsBlockStart(capture), qsizetype(start));
+    }
+
     void aBlockWithoutTheHashIsNotCompatible() {
         Table table;
         const GdsBlockResult result =
@@ -199,7 +250,7 @@ class TestGdsProtocol : public QObject {
         QByteArray pairs;
         for (int k = 0; k < 300; ++k)
             pairs += Pairs({k % 3 ? 0x00 : 0xFF, (k * 37) & 0xFF});
-        const QByteArray goods[] = {Block(pairs), Block(pairs.left(40), "240"),
+        const QByteArray goods[] = {Block(pairs), Block(pairs.left(40), "249") + "\n",
                                     QByteArray("2.000ms\n500mV\n1.00V\n1.2V\nchan off\n")};
         QRandomGenerator random(20261210);
         Table table;
@@ -223,8 +274,11 @@ class TestGdsProtocol : public QObject {
             }
             const int capacity = random.bounded(2) ? kRows : random.bounded(1, 50);
             const int column = random.bounded(3) * 2;
+            const qsizetype start = LastGdsBlockStart(bytes);
+            QVERIFY(start >= 0 && start <= bytes.size());
             const GdsBlockResult result =
-                ConvertGdsBlock(bytes, table.cells.get(), capacity, column, 0.001f, 0.5f);
+                ConvertGdsBlock(bytes.mid(random.bounded(2) ? start : 0), table.cells.get(),
+                                capacity, column, 0.001f, 0.5f);
             QVERIFY(result.rows >= 0 && result.rows <= capacity);
             for (int r = 0; r < result.rows; ++r)
                 QVERIFY(std::isfinite(table[r][column + 1]));

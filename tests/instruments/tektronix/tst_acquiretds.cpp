@@ -6,11 +6,14 @@
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "instruments/serial/serialdevice.h"
 #include "ptysupport.h"
+#include "scriptedinstrument.h"
 #include "testsupport.h"
 
 namespace {
@@ -61,6 +64,9 @@ ProcessResult RunLineatixServing(const QStringList& arguments) {
     result.err = process.readAllStandardError();
     return result;
 }
+// A TDS 340 that identifies itself and answers the preamble (headers off).
+const ScriptedReply kIdentification{"ID?\n", "TEKTRONIX,TDS 340,0,CF:91.1CT FV:v1.00\n"};
+const ScriptedReply kPreamble{"YOFf?\n", "2500\n1250\n4.0E-6\n4.0E-2\n0.0E0\n2.5E1\n"};
 
 } // namespace
 
@@ -205,6 +211,39 @@ class TestAcquireTds : public QObject {
         QCOMPARE(pty.ReadAvailable(), QByteArray("DATA:ENCDG ASCII\nRS232:PRESET\nID?\n"));
     }
 
+    // The curve never comes: the window's texts, then a failure with the
+    // reason, and nothing saved for --decode to find empty.
+    void aCurveThatNeverCameIsAFailure() {
+        CTestPty pty;
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("scan.cod"));
+        const ProcessResult run = RunLineatixAgainst(
+            pty, {"--acquire", "tds", "--port", pty.SlavePath(), "--save", saved},
+            {kIdentification, kPreamble});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(Text(run.out).contains(
+                     QStringLiteral("Fin d'acquisition.\n1 valeurs écrites dans le tableau.\n(0)")),
+                 run.out.constData());
+        QCOMPARE(Text(run.err).trimmed(),
+                 QStringLiteral("CH1 : aucune valeur écrite dans le tableau."));
+        QVERIFY(!QFile::exists(saved));
+    }
+
+    // A scope that keeps sending never ends its curve: --timeout bounds the
+    // wait for one reply, then the acquisition fails with the reason.
+    void aCurveThatNeverEndsStopsAtTheTimeout() {
+        CTestPty pty;
+        QElapsedTimer clock;
+        clock.start();
+        const ProcessResult run = RunLineatixAgainst(
+            pty, {"--acquire", "tds", "--port", pty.SlavePath(), "--timeout", "1"},
+            {kIdentification, kPreamble, {"CURVe?\n", "12,", true}});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(Text(run.err).trimmed(),
+                 QStringLiteral("L'oscilloscope répond depuis plus de 1 s : acquisition arrêtée."));
+        QVERIFY(clock.elapsed() < 15000);
+    }
+
     void wrongArguments_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no port") << QStringList{"--acquire", "tds"};
@@ -216,6 +255,13 @@ class TestAcquireTds : public QObject {
             << QStringList{"--acquire", "tds", "--port", "COM1", "--channels", "CH1,ch1"};
         QTest::newRow("unknown type")
             << QStringList{"--acquire", "tds", "--port", "COM1", "--type", "2xx"};
+        // Never COM1's own device in place of a path left empty.
+        QTest::newRow("empty port") << QStringList{"--acquire", "tds", "--port", ""};
+        QTest::newRow("blank port") << QStringList{"--acquire", "tds", "--port", " \t"};
+        QTest::newRow("no time-out")
+            << QStringList{"--acquire", "tds", "--port", "COM1", "--timeout", "0"};
+        QTest::newRow("time-out not a number")
+            << QStringList{"--acquire", "tds", "--port", "COM1", "--timeout", "1 min"};
     }
     void wrongArguments() {
         QFETCH(QStringList, arguments);
@@ -224,9 +270,14 @@ class TestAcquireTds : public QObject {
         QVERIFY(Text(run.err).contains(QStringLiteral("Usage: lineatix --acquire tds")));
     }
 
-    // The window's --com1 and --com2 take a device path each.
+    // The window's --com1 and --com2 take a device path each. Qt may say
+    // things of its own on standard error first (here, without a runtime
+    // folder): the program's line is looked for among the others.
     void aComOptionNeedsItsPath() {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_RUNTIME_DIR");
         const ProcessResult run = RunLineatix({"--com2"});
+        if (!runtime.isEmpty()) qputenv("XDG_RUNTIME_DIR", runtime);
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(Text(run.err).section(QLatin1Char('\n'), 0, 0),
                  QStringLiteral("lineatix: --com2 attend PATH"));

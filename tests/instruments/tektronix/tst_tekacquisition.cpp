@@ -295,6 +295,7 @@ class TestTekAcquisition : public QObject {
         QCOMPARE(rig.doc.m_fT[1250][0], 0.0f);
         QCOMPARE(rig.doc.m_fT[0][1], 4.0f); // (125 - 25) * 0.04 + 0
         QCOMPARE(rig.doc.m_pRegressions->m_bComputed[0], 0);
+        QCOMPARE(rig.acquisition->m_nEmptySources, std::int16_t(0));
     }
 
     void aReplyTricklingInIsNeverCut() {
@@ -360,6 +361,7 @@ class TestTekAcquisition : public QObject {
         QCOMPARE(rig.acquisition->m_strMessage,
                  QStringLiteral("Fin d'acquisition.\n1 valeurs écrites dans le tableau.\n(0)"));
         QCOMPARE(rig.doc.m_nPoints, std::int16_t(0));
+        QCOMPARE(rig.acquisition->m_nEmptySources, std::int16_t(1));
     }
 
     void aCurveThatFillsTheTableIsRefused() {
@@ -377,6 +379,7 @@ class TestTekAcquisition : public QObject {
         rig.AnswerSource(kPreamble, "1,2,3,\n");
         rig.RunPhase();
         QCOMPARE(rig.doc.m_nPoints, std::int16_t(3));
+        QCOMPARE(rig.acquisition->m_nEmptySources, std::int16_t(1)); // CH1 only
     }
 
     // The monitor keeps the last 20 characters of a reply past 14000: what
@@ -416,6 +419,86 @@ class TestTekAcquisition : public QObject {
         QVERIFY(rig.acquisition->m_bCloseEnabled);
         QCOMPARE(rig.doc.m_nPoints, std::int16_t(3));
         QCOMPARE(rig.doc.m_fT[1][1], (35 - 25) * 0.04f);
+        QCOMPARE(rig.redraws, 1);
+    }
+
+    // A scope that keeps sending never ends its reply: past the limit,
+    // counted from the request in the acquisition's ticks, it stops; what
+    // was converted stays.
+    void aReplyThatNeverEndsIsStopped_data() {
+        QTest::addColumn<int>("phase");
+        QTest::newRow("identification") << 1;
+        QTest::newRow("preamble") << 2;
+        QTest::newRow("curve") << 3;
+    }
+    void aReplyThatNeverEndsIsStopped() {
+        QFETCH(int, phase);
+        Rig rig;
+        rig.acquisition->m_nReplyLimitTicks = 60; // above the 52 ticks a preamble takes
+        if (phase == 1) {
+            rig.acquisition->Open();
+        } else {
+            rig.Identify(kIdXxx);
+            rig.Check({0, 1});
+            rig.acquisition->Acquire();
+            rig.AnswerSource(kPreamble, "30,35,40,\n");
+            rig.RunPhase(); // CH2's queries
+            if (phase == 3) {
+                rig.transport->Receive(kPreamble);
+                rig.RunPhase();
+            }
+        }
+        QCOMPARE(rig.acquisition->RunningTimer(), phase);
+        const int redraws = rig.redraws;
+        int ticks = 0;
+        while (rig.acquisition->RunningTimer() == phase && ticks < 1000) {
+            rig.transport->Receive("1,");
+            rig.acquisition->Tick();
+            ++ticks;
+        }
+        QCOMPARE(ticks, 61);
+        QCOMPARE(rig.acquisition->CurrentState(), State::Stopped);
+        QCOMPARE(
+            rig.acquisition->m_strMessage,
+            QStringLiteral("L'oscilloscope répond depuis plus de 0.6 s : acquisition arrêtée."));
+        QVERIFY(rig.acquisition->m_bCloseEnabled);
+        QVERIFY(!rig.acquisition->m_bAcquireEnabled);
+        if (phase > 1) {
+            QCOMPARE(rig.doc.m_fT[1][1], (35 - 25) * 0.04f);
+            QCOMPARE(rig.redraws, redraws + 1);
+        }
+    }
+
+    // The limit holds for each reply from its own request, not for the
+    // acquisition: phases of 21, 52 and 22 ticks pass a limit of 60.
+    void theLimitCountsFromEachRequest() {
+        Rig rig;
+        rig.acquisition->m_nReplyLimitTicks = 60;
+        rig.Identify(kIdXxx);
+        rig.Check({0});
+        rig.acquisition->Acquire();
+        rig.AnswerSource(kPreamble, "30,35,40,\n");
+        rig.RunPhase();
+        QCOMPARE(rig.acquisition->CurrentState(), State::Ready);
+        QCOMPARE(rig.doc.m_nPoints, std::int16_t(3));
+    }
+
+    // The window closed while acquiring: no more ticks, the first source stays.
+    void abandonedBetweenTwoSources() {
+        Rig rig;
+        rig.Identify(kIdXxx);
+        rig.Check({0, 1});
+        rig.acquisition->Acquire();
+        rig.AnswerSource(kPreamble, "30,35,40,\n");
+        rig.RunPhase(); // CH2's queries
+        QCOMPARE(rig.acquisition->RunningTimer(), 2);
+        rig.acquisition->Abandon();
+        QCOMPARE(rig.acquisition->RunningTimer(), -1);
+        QCOMPARE(rig.acquisition->CurrentState(), State::Stopped);
+        QCOMPARE(rig.doc.m_nPoints, std::int16_t(3));
+        QCOMPARE(rig.doc.m_fT[1][1], (35 - 25) * 0.04f);
+        QCOMPARE(rig.redraws, 1);
+        rig.acquisition->Abandon(); // once stopped, nothing more
         QCOMPARE(rig.redraws, 1);
     }
 

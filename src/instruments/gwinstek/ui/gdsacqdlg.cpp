@@ -77,5 +77,8 @@ void CGdsAcqDlg::OnClose() {
 }
 
 void CGdsAcqDlg::reject() {
-    if (m_pController->Acquisition().m_bCloseEnabled) OnClose();
+    // While an acquisition runs ("&Fermer" disabled) Escape and the close box
+    // stop it: a scope that never ends its reply cannot hold the window.
+    if (!m_pController->Acquisition().m_bCloseEnabled) m_pController->Abandon();
+    OnClose();
 }

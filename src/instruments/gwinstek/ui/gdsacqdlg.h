@@ -17,7 +17,8 @@ class CGdsAcqDlg : public QDialog {
     CGdsAcqDlg(CZbDoc* doc, QWidget* parent = nullptr);
     ~CGdsAcqDlg() override;
 
-    // Escape and the window's close button act as "&Fermer", when it is enabled.
+    // Escape and the window's close button act as "&Fermer"; while an
+    // acquisition runs they first stop it.
     void reject() override;
 
     CGdsAcqController* Controller() { return m_pController.get(); }

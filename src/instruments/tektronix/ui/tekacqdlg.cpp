@@ -114,6 +114,9 @@ void CTekAcqDlg::OnClose() {
 }
 
 void CTekAcqDlg::reject() {
-    // Esc and the title bar's close act as "&Fermer", and only when it is enabled.
-    if (m_pClose->isEnabled()) OnClose();
+    // Esc and the title bar's close act as "&Fermer"; while an acquisition
+    // runs ("&Fermer" disabled) they stop it, so that a scope that never ends
+    // its reply cannot hold the window.
+    if (!m_pClose->isEnabled()) m_controller.Abandon();
+    OnClose();
 }

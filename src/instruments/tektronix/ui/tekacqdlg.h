@@ -12,8 +12,8 @@ class QRadioButton;
 class CZbDoc;
 
 // "Acquisition spectre Tektronix": reads one or two sources of a TDS
-// oscilloscope into the document's table. "&Fermer" is its only way out, and
-// is disabled while an acquisition runs.
+// oscilloscope into the document's table. "&Fermer" is disabled while an
+// acquisition runs; Escape and the close box then stop it and close.
 class CTekAcqDlg : public QDialog {
     Q_OBJECT
 

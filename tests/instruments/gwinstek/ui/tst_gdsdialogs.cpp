@@ -22,6 +22,7 @@
 #include "doc/zbdoc.h"
 #include "instruments/gwinstek/ui/gdsacqdlg.h"
 #include "instruments/gwinstek/ui/gdsportdlg.h"
+#include "instruments/serial/serialdevice.h"
 #include "instruments/serial/ui/capturedlg.h"
 #include "ptysupport.h"
 
@@ -188,8 +189,6 @@ class TestGdsDialogs : public QObject {
             QVERIFY(ClickButton(&dialog, QStringLiteral("&Acquérir")));
             QVERIFY(!FindButton(&dialog, QStringLiteral("&Fermer"))->isEnabled());
             QVERIFY(!Box(&dialog, QStringLiteral("Voie &1"))->isEnabled());
-            dialog.reject(); // Escape does nothing while acquiring
-            QVERIFY(dialog.isVisible());
             QTRY_VERIFY_WITH_TIMEOUT(
                 Message(&dialog).startsWith(QStringLiteral("Fin d'acquisition.")), 10000);
             QCOMPARE(Message(&dialog),
@@ -222,6 +221,45 @@ class TestGdsDialogs : public QObject {
             QVERIFY(ClickButton(&dialog, QStringLiteral("&Fermer")));
         });
         QCOMPARE(m_doc->m_nPoints, std::int16_t(0));
+    }
+
+    // A scope that keeps sending never lets the capture close: Escape or the
+    // close box stop the acquisition and close the window with its link.
+    void closingWhileAcquiring_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Escape") << true;
+        QTest::newRow("close box") << false;
+    }
+    void closingWhileAcquiring() {
+        QFETCH(bool, escape);
+        CTestPty instrument;
+        m_app.m_ports.OverrideDevicePath(0, instrument.SlavePath());
+        CGdsAcqDlg dialog(m_doc.get());
+        RunAcquisitionDialog(dialog, [&] {
+            QByteArray written;
+            QTRY_VERIFY((written += instrument.ReadAvailable()).endsWith(":MEASure:VMAX?\n"));
+            instrument.Send("1.000ms\n2.00V\n2.00V\n5.0V\n5.0V\n");
+            QTRY_VERIFY_WITH_TIMEOUT(FindButton(&dialog, QStringLiteral("&Acquérir"))->isEnabled(),
+                                     5000);
+            QVERIFY(ClickButton(&dialog, QStringLiteral("&Acquérir")));
+            written.clear();
+            QTRY_COMPARE((written += instrument.ReadAvailable()), QByteArray(":ACQuire1:POINt\n"));
+            for (int k = 0; k < 5; ++k) {
+                instrument.Send("#");
+                QTest::qWait(20);
+            }
+            QVERIFY(!FindButton(&dialog, QStringLiteral("&Fermer"))->isEnabled());
+            if (escape)
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            else
+                dialog.close();
+            QVERIFY(!dialog.isVisible());
+        });
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(CaptureWindows().size(), 0);
+        QVERIFY(!m_doc->m_bCaptureOpen);
+        QString reason; // the port is free again
+        QVERIFY2(OpenSerialDevice(instrument.SlavePath(), &reason), qPrintable(reason));
     }
 
     void aReplyThatIsNoBlockIsReportedInABox() {

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -15,6 +16,7 @@
 #include "dialogdriver.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "instruments/serial/serialdevice.h"
 #include "instruments/serial/ui/serialmonitordlg.h"
 #include "instruments/tektronix/ui/tekacqdlg.h"
 #include "instruments/tektronix/ui/tekportdlg.h"
@@ -196,8 +198,6 @@ class TestTekDialogs : public QObject {
             QVERIFY(ClickButton(&dialog, QStringLiteral("&Acquérir")));
             QVERIFY(!Enabled(&dialog, "&Fermer") && !Enabled(&dialog, "&Acquérir") &&
                     !Enabled(&dialog, "Voie &1") && !Enabled(&dialog, "TDS &XXX"));
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-            QVERIFY(dialog.isVisible()); // no way out while it runs
             QTRY_VERIFY_WITH_TIMEOUT(
                 Message(&dialog).startsWith(QStringLiteral("Fin d'acquisition.\n2500 valeurs")),
                 15000);
@@ -243,6 +243,57 @@ class TestTekDialogs : public QObject {
         QVERIFY(!dialog.isVisible());
         QCOMPARE(doc.m_nPoints, std::int16_t(4));
         QCOMPARE(doc.m_fT[3][1], 2.0f);
+    }
+
+    // A scope that keeps sending holds the acquisition: Escape or the close
+    // box stop it and close the window; the link goes, the first source stays.
+    void closingWhileAcquiring_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Escape") << true;
+        QTest::newRow("close box") << false;
+    }
+    void closingWhileAcquiring() {
+        QFETCH(bool, escape);
+        CTestPty pty;
+        CZbApp app;
+        app.m_ports.OverrideDevicePath(0, pty.SlavePath());
+        CZbDoc doc(&app);
+        doc.m_nChannels = 1 | 4;
+        CTekAcqDlg dialog(&doc);
+        RunModal(dialog, [&] {
+            // Should the dialog refuse to close, the test still ends.
+            const auto closeAnyway = qScopeGuard([&] {
+                if (dialog.isVisible()) dialog.done(QDialog::Rejected);
+            });
+            QByteArray seen;
+            QVERIFY(WaitFor(pty, &seen, "ID?\n"));
+            pty.Send("ID TEK/TDS 220,CF:91.1CT FV:v1.08\n");
+            QTRY_VERIFY(Enabled(&dialog, "&Acquérir"));
+            QVERIFY(ClickButton(&dialog, QStringLiteral("&Acquérir")));
+            QVERIFY(WaitFor(pty, &seen, "WFMPre:YOFf?\n"));
+            pty.Send("2500\n0\n1.0E-5\n0.5\n0\n0\n");
+            QVERIFY(WaitFor(pty, &seen, "CURVe?\n"));
+            pty.Send("1,2,3,4,\n");
+            QVERIFY(WaitFor(pty, &seen, "DATA:SOURCE REF1\n"));
+            for (int k = 0; k < 5; ++k) { // REF1's preamble never ends
+                pty.Send("7,");
+                QTest::qWait(20);
+            }
+            QVERIFY(!Enabled(&dialog, "&Fermer"));
+            if (escape)
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            else
+                dialog.close();
+            QVERIFY(!dialog.isVisible());
+        });
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(dialog.findChildren<CSerialMonitorDlg*>().isEmpty());
+        QVERIFY(!dialog.m_controller.TimerRunning());
+        QCOMPARE(doc.m_nPoints, std::int16_t(4));
+        QCOMPARE(doc.m_fT[3][1], 2.0f);
+        // The port is free again: another program can open it.
+        QString reason;
+        QVERIFY2(OpenSerialDevice(pty.SlavePath(), &reason), qPrintable(reason));
     }
 
     void theMenuCommandsOpenTheDialogs() {
