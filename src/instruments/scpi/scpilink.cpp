@@ -1,15 +1,7 @@
 #include "instruments/scpi/scpilink.h"
 
 #include "instruments/serial/portnames.h"
-#include "instruments/serial/serialdevice.h"
-
-namespace {
-
-std::unique_ptr<CSerialTransport> OpenDevice(const QString& device, QString* failure) {
-    return OpenSerialDevice(device, failure);
-}
-
-} // namespace
+#include "instruments/serial/transportfactory.h"
 
 CScpiLink::CScpiLink(int portIndex, const CPortNames& ports, QObject* parent)
     : CScpiLink(portIndex, ports.DevicePath(portIndex), parent) {}
@@ -17,7 +9,8 @@ CScpiLink::CScpiLink(int portIndex, const CPortNames& ports, QObject* parent)
 CScpiLink::CScpiLink(int portIndex, const QString& device, QObject* parent)
     : QObject(parent), m_nPort(portIndex) {
     QString failure;
-    std::unique_ptr<CSerialTransport> transport = OpenDevice(device, &failure);
+    // A serial device, a socket address or a usbtmc device, as the port is written.
+    std::unique_ptr<CSerialTransport> transport = OpenTransport(device, &failure);
     Attach(std::move(transport), failure);
 }
 
