@@ -91,11 +91,8 @@ class CScriptedScope {
         *header = normal + (query ? "?" : "");
     }
 
-    static QByteArray Number(double value) {
-        char text[40];
-        std::snprintf(text, sizeof text, "%.6e", value);
-        return text;
-    }
+    // A scope writes "1.000000e-06" whatever the locale of the computer reading it.
+    static QByteArray Number(double value) { return QByteArray::number(value, 'e', 6); }
 
     QByteArray Handle(const QByteArray& command) {
         m_commands << command;
