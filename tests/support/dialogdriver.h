@@ -5,7 +5,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +27,24 @@ inline bool ClickButton(const QWidget* parent, const QString& text) {
     if (!button || !button->isEnabled() || !button->isVisible()) return false;
     QTest::mouseClick(button, Qt::LeftButton);
     return true;
+}
+
+// The check box of a dialog showing exactly this text, or null.
+inline QCheckBox* Box(const QWidget* dialog, const QString& text) {
+    for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
+        if (box->text() == text) return box;
+    return nullptr;
+}
+
+// Clicks a check box or radio on its indicator (a click in the middle of a
+// wide box may miss its text).
+inline void ClickIndicator(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+// The text of the dialog's message field (object name "message").
+inline QString Message(const QWidget* dialog) {
+    return dialog->findChild<QLabel*>(QStringLiteral("message"))->text();
 }
 
 // Replaces an edit's text by typing, as a user would (the validator applies).
