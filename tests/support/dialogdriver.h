@@ -66,6 +66,17 @@ inline int RunModal(QDialog& dialog, const std::function<void()>& steps) {
     return dialog.exec();
 }
 
+// Runs an acquisition dialog modally, as RunModal: its reject() may keep it
+// open while it works, so one the steps leave open is closed with done()
+// instead ("&Fermer" never pressed), and a failed check never hangs the test.
+inline void RunAcquisitionDialog(QDialog& dialog, const std::function<void()>& steps) {
+    QTimer::singleShot(0, &dialog, [&dialog, steps] {
+        steps();
+        if (dialog.isVisible()) dialog.done(QDialog::Rejected);
+    });
+    dialog.exec();
+}
+
 // Runs steps against the next modal dialog of type D that opens (a nested
 // chooser), from a zero-delay timer; rejects it if the steps leave it open.
 template <class D> void WhenModalOpens(const std::function<void(D*)>& steps) {

@@ -41,16 +41,6 @@ bool HasLabel(const QWidget* window, const QString& text) {
     return false;
 }
 
-// Runs an acquisition dialog modally; a dialog the steps leave open is
-// closed without "&Fermer" so that a failed check never hangs the test.
-void RunAcquisitionDialog(CGdsAcqDlg& dialog, const std::function<void()>& steps) {
-    QTimer::singleShot(0, &dialog, [&dialog, steps] {
-        steps();
-        if (dialog.isVisible()) dialog.done(QDialog::Rejected);
-    });
-    dialog.exec();
-}
-
 // Message boxes open from the acquisition's own ticks, inside their own
 // loop: a timer notes their text and presses OK.
 class CBoxCloser : public QObject {

@@ -20,18 +20,6 @@
 #include "instruments/scpi/ui/scpiacqdlg.h"
 #include "instruments/scpi/ui/scpiportdlg.h"
 
-namespace {
-
-void RunAcquisitionDialog(CScpiAcqDlg& dialog, const std::function<void()>& steps) {
-    QTimer::singleShot(0, &dialog, [&dialog, steps] {
-        steps();
-        if (dialog.isVisible()) dialog.done(QDialog::Rejected);
-    });
-    dialog.exec();
-}
-
-} // namespace
-
 class TestScpiDialogs : public QObject {
     Q_OBJECT
 
