@@ -16,29 +16,12 @@ namespace {
 
 using State = CGdsAcquisition::State;
 
-// "CH1,CH2" as check-box bits; 0 for a name that is not one of the two.
-std::int16_t ChannelBits(const QString& list) {
-    std::int16_t bits = 0;
-    for (const QString& name : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const std::int16_t channel = ChannelFromName(name.trimmed().toUpper());
-        if (channel != kChannelCh1 && channel != kChannelCh2) return 0;
-        bits = std::int16_t(bits | channel);
-    }
-    return bits;
-}
-
 } // namespace
 
 int AcquireGdsCommand(const QStringList& arguments) {
-    OptionRules rules;
-    rules.valueOptions = {QStringLiteral("--port"), QStringLiteral("--channels"),
-                          QStringLiteral("--save"), QStringLiteral("--timeout")};
-    rules.maxPositional = 1;
     ParsedOptions options;
-    if (!ParseOptions(arguments, 2, rules, &options) || !options.Has(QStringLiteral("--port")))
-        return -1;
-    const std::int16_t wanted = ChannelBits(options.Value(QStringLiteral("--channels"), "CH1"));
-    if (wanted == 0) return -1;
+    std::int16_t wanted = 0;
+    if (!ParseScopeAcquireOptions(arguments, &options, &wanted)) return -1;
     const int replyLimit =
         TimeoutTicks(options, CGdsAcquisition::kTickMs, CGdsAcquisition::kDefaultReplyLimitTicks);
     if (replyLimit < 0) return -1;

@@ -18,29 +18,12 @@ namespace {
 
 using State = CScpiAcquisition::State;
 
-// "CH1,CH2" as channel numbers' bits; 0 for a name that is not one of the two.
-std::int16_t ChannelBits(const QString& list) {
-    std::int16_t bits = 0;
-    for (const QString& name : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const std::int16_t channel = ChannelFromName(name.trimmed().toUpper());
-        if (channel != kChannelCh1 && channel != kChannelCh2) return 0;
-        bits = std::int16_t(bits | channel);
-    }
-    return bits;
-}
-
 } // namespace
 
 int AcquireScpiCommand(const QStringList& arguments) {
-    OptionRules rules;
-    rules.valueOptions = {QStringLiteral("--port"), QStringLiteral("--channels"),
-                          QStringLiteral("--timeout"), QStringLiteral("--save")};
-    rules.maxPositional = 1;
     ParsedOptions options;
-    if (!ParseOptions(arguments, 2, rules, &options) || !options.Has(QStringLiteral("--port")))
-        return -1;
-    const std::int16_t wanted = ChannelBits(options.Value(QStringLiteral("--channels"), "CH1"));
-    if (wanted == 0) return -1;
+    std::int16_t wanted = 0;
+    if (!ParseScopeAcquireOptions(arguments, &options, &wanted)) return -1;
     bool ok = true;
     const double timeout =
         options.Has(QStringLiteral("--timeout"))
@@ -51,8 +34,9 @@ int AcquireScpiCommand(const QStringList& arguments) {
     CZbApp app;
     CZbDoc doc(&app);
     if (!LoadBatchInput(doc, options.positional.value(0))) return 1;
-    doc.m_nScopePort =
-        static_cast<std::int16_t>(TakeBatchPort(options.Value(QStringLiteral("--port")), app));
+    const int port = TakeBatchPort(options.Value(QStringLiteral("--port")), app);
+    if (port < 0) return -1;
+    doc.m_nScopePort = static_cast<std::int16_t>(port);
 
     CScpiAcqController controller(&doc);
     CScpiAcquisition& acquisition = controller.Acquisition();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/batchcommands.h"
+#include "common/novalue.h"
 #include "common/options.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
@@ -71,6 +72,24 @@ int TakeBatchPort(const QString& port, CZbApp& app) {
     if (index >= 0) return index;
     app.m_ports.OverrideDevicePath(0, port);
     return 0;
+}
+
+bool ParseScopeAcquireOptions(const QStringList& arguments, ParsedOptions* options,
+                              std::int16_t* channels) {
+    OptionRules rules;
+    rules.valueOptions = {QStringLiteral("--port"), QStringLiteral("--channels"),
+                          QStringLiteral("--timeout"), QStringLiteral("--save")};
+    rules.maxPositional = 1;
+    if (!ParseOptions(arguments, 2, rules, options) || !options->Has(QStringLiteral("--port")))
+        return false;
+    *channels = 0;
+    const QString list = options->Value(QStringLiteral("--channels"), "CH1");
+    for (const QString& name : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const std::int16_t channel = ChannelFromName(name.trimmed().toUpper());
+        if (channel != kChannelCh1 && channel != kChannelCh2) return false;
+        *channels = std::int16_t(*channels | channel);
+    }
+    return *channels != 0;
 }
 
 int TimeoutTicks(const ParsedOptions& options, int tickMs, int fallback) {

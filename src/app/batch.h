@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <cstdint>
 
 #include "common/options.h"
 
@@ -56,6 +57,12 @@ void PrintBatchText(const QString& text);
 // an empty or blank argument: a usage error.
 class CZbApp;
 int TakeBatchPort(const QString& port, CZbApp& app);
+
+// The options of the two-channel oscilloscopes' acquisitions: --port (which
+// must be given), --channels CH1,CH2 as CH1 and CH2's bits (CH1 when absent),
+// --timeout, --save and one input file. False on a usage error.
+bool ParseScopeAcquireOptions(const QStringList& arguments, ParsedOptions* options,
+                              std::int16_t* channels);
 
 // "--timeout SECONDS" of the oscilloscope acquisitions: how long one reply
 // may last, as ticks of tickMs (rounded up); `fallback` when the option is

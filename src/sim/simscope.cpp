@@ -463,13 +463,15 @@ class CScopeSimulator : public CSimInstrument {
         return rows;
     }
 
-    void AddRigolRows(std::vector<ScpiRow>& rows) {
-        rows.push_back({":WAVeform:MODE?", [this](const ScpiCall&) {
+    // The points read (NORMal, MAXimum or RAW): both scopes name them alike,
+    // under a different header.
+    void AddModeRows(std::vector<ScpiRow>& rows, const char* query, const char* setting) {
+        rows.push_back({query, [this](const ScpiCall&) {
                             return ScpiReply::Of(m_mode == Normal    ? "NORM"
                                                  : m_mode == Maximum ? "MAX"
                                                                      : "RAW");
                         }});
-        rows.push_back({":WAVeform:MODE", [this](const ScpiCall& call) {
+        rows.push_back({setting, [this](const ScpiCall& call) {
                             const QByteArray word = call.Argument().toUpper();
                             if (word == "NORM" || word == "NORMAL")
                                 m_mode = Normal;
@@ -481,6 +483,10 @@ class CScopeSimulator : public CSimInstrument {
                                 return ScpiReply::Error(-224);
                             return ScpiReply::Nothing();
                         }});
+    }
+
+    void AddRigolRows(std::vector<ScpiRow>& rows) {
+        AddModeRows(rows, ":WAVeform:MODE?", ":WAVeform:MODE");
         const auto setIndex = [](long long* member) {
             return [member](const ScpiCall& call) {
                 long long value = 0;
@@ -525,23 +531,7 @@ class CScopeSimulator : public CSimInstrument {
                             m_bRunning = false;
                             return ScpiReply::Nothing();
                         }});
-        rows.push_back({":WAVeform:POINts:MODE?", [this](const ScpiCall&) {
-                            return ScpiReply::Of(m_mode == Normal    ? "NORM"
-                                                 : m_mode == Maximum ? "MAX"
-                                                                     : "RAW");
-                        }});
-        rows.push_back({":WAVeform:POINts:MODE", [this](const ScpiCall& call) {
-                            const QByteArray word = call.Argument().toUpper();
-                            if (word == "NORM" || word == "NORMAL")
-                                m_mode = Normal;
-                            else if (word == "MAX" || word == "MAXIMUM")
-                                m_mode = Maximum;
-                            else if (word == "RAW")
-                                m_mode = Raw;
-                            else
-                                return ScpiReply::Error(-224);
-                            return ScpiReply::Nothing();
-                        }});
+        AddModeRows(rows, ":WAVeform:POINts:MODE?", ":WAVeform:POINts:MODE");
         rows.push_back({":WAVeform:POINts", [this](const ScpiCall& call) {
                             long long points = 0;
                             const QByteArray word = call.Argument().toUpper();

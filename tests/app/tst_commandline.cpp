@@ -31,17 +31,8 @@ ProcessResult RunWithoutDisplay(const QString& program, const QStringList& argum
     QProcess process;
     process.setProcessEnvironment(environment);
     if (!folder.isEmpty()) process.setWorkingDirectory(folder);
-    process.start(Exe(program), arguments);
-    ProcessResult result;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    return RunProcess(process, Exe(program), arguments,
+                      [&] { return process.waitForFinished(60000); });
 }
 
 QString Text(const QByteArray& bytes) {

@@ -5,7 +5,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -27,6 +29,24 @@ inline bool ClickButton(const QWidget* parent, const QString& text) {
     return true;
 }
 
+// The check box of a dialog showing exactly this text, or null.
+inline QCheckBox* Box(const QWidget* dialog, const QString& text) {
+    for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
+        if (box->text() == text) return box;
+    return nullptr;
+}
+
+// Clicks a check box or radio on its indicator (a click in the middle of a
+// wide box may miss its text).
+inline void ClickIndicator(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+// The text of the dialog's message field (object name "message").
+inline QString Message(const QWidget* dialog) {
+    return dialog->findChild<QLabel*>(QStringLiteral("message"))->text();
+}
+
 // Replaces an edit's text by typing, as a user would (the validator applies).
 inline void TypeInto(QLineEdit* edit, const QString& text) {
     edit->setFocus();
@@ -44,6 +64,17 @@ inline int RunModal(QDialog& dialog, const std::function<void()>& steps) {
         if (dialog.isVisible()) dialog.reject();
     });
     return dialog.exec();
+}
+
+// Runs an acquisition dialog modally, as RunModal: its reject() may keep it
+// open while it works, so one the steps leave open is closed with done()
+// instead ("&Fermer" never pressed), and a failed check never hangs the test.
+inline void RunAcquisitionDialog(QDialog& dialog, const std::function<void()>& steps) {
+    QTimer::singleShot(0, &dialog, [&dialog, steps] {
+        steps();
+        if (dialog.isVisible()) dialog.done(QDialog::Rejected);
+    });
+    dialog.exec();
 }
 
 // Runs steps against the next modal dialog of type D that opens (a nested

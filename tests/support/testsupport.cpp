@@ -3,13 +3,11 @@
 #include <QFile>
 #include <QProcess>
 
-ProcessResult RunProgram(const QString& program, const QStringList& arguments,
-                         const QString& workingDirectory, int timeoutMs) {
+ProcessResult RunProcess(QProcess& process, const QString& program, const QStringList& arguments,
+                         const std::function<bool()>& waitForEnd) {
     ProcessResult result;
-    QProcess process;
-    if (!workingDirectory.isEmpty()) process.setWorkingDirectory(workingDirectory);
     process.start(program, arguments);
-    if (!process.waitForStarted() || !process.waitForFinished(timeoutMs)) {
+    if (!process.waitForStarted() || !waitForEnd()) {
         process.kill();
         process.waitForFinished();
         return result;
@@ -18,6 +16,14 @@ ProcessResult RunProgram(const QString& program, const QStringList& arguments,
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
+}
+
+ProcessResult RunProgram(const QString& program, const QStringList& arguments,
+                         const QString& workingDirectory, int timeoutMs) {
+    QProcess process;
+    if (!workingDirectory.isEmpty()) process.setWorkingDirectory(workingDirectory);
+    return RunProcess(process, program, arguments,
+                      [&] { return process.waitForFinished(timeoutMs); });
 }
 
 ProcessResult RunLineatix(const QStringList& arguments, const QString& workingDirectory) {

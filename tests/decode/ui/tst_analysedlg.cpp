@@ -29,10 +29,6 @@ QLineEdit* Edit(const QWidget* dialog, const char* name) {
     return dialog->findChild<QLineEdit*>(QLatin1String(name));
 }
 
-QString Message(const QWidget* dialog) {
-    return dialog->findChild<QLabel*>(QStringLiteral("message"))->text();
-}
-
 // Which of the step buttons and edits are enabled, as a short picture:
 // G C A for the buttons, u t e for the edits, a dash when disabled.
 QString Enabled(const QWidget* dialog) {

@@ -24,10 +24,6 @@ void FillTwoChannels(CZbDoc* doc) {
     }
 }
 
-QString Message(const QWidget* dialog) {
-    return dialog->findChild<QLabel*>(QStringLiteral("message"))->text();
-}
-
 void DeletePending() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -33,10 +33,6 @@
 
 namespace {
 
-QString Message(const QWidget* dialog) {
-    return dialog->findChild<QLabel*>(QStringLiteral("message"))->text();
-}
-
 QString Coefficient(const QWidget* dialog, int k) {
     return dialog->findChild<QLabel*>(QStringLiteral("coef%1").arg(k))->text();
 }

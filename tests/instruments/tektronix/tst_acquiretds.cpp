@@ -3,11 +3,11 @@
 // ports that fail: absent, in use, an instrument that never answers. The same
 // oscilloscope reached over a raw socket on 127.0.0.1.
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,19 +50,10 @@ class CSocketToDevice : public QObject {
 
 // Runs lineatix while this process's event loop keeps serving the socket.
 ProcessResult RunLineatixServing(const QStringList& arguments) {
-    ProcessResult result;
     QProcess process;
-    process.start(qEnvironmentVariable("LINEATIX_EXE"), arguments);
-    if (!process.waitForStarted() ||
-        !QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    return RunProcess(process, qEnvironmentVariable("LINEATIX_EXE"), arguments, [&] {
+        return QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000);
+    });
 }
 // A TDS 340 that identifies itself and answers the preamble (headers off).
 const ScriptedReply kIdentification{"ID?\n", "TEKTRONIX,TDS 340,0,CF:91.1CT FV:v1.00\n"};

@@ -38,10 +38,6 @@ void OnNextDialog(std::function<void(QDialog*)> drive) {
     });
 }
 
-QString Message(const QDialog* dialog) {
-    return dialog->findChild<QLabel*>(QStringLiteral("message"))->text();
-}
-
 QAbstractButton* Radio(const QDialog* dialog, const QString& text) {
     for (QRadioButton* radio : dialog->findChildren<QRadioButton*>())
         if (radio->text() == text) return radio;

@@ -6,10 +6,8 @@
 #include <memory>
 
 #include "instruments/gwinstek/gdsidentify.h"
-#include "instruments/serial/portnames.h"
+#include "instruments/serial/ui/portdevices.h"
 
-class QButtonGroup;
-class QComboBox;
 class QLabel;
 class QPushButton;
 class CGdsLink;
@@ -28,7 +26,6 @@ class CGdsPortDlg : public QDialog {
     void reject() override; // "&Quitter", Escape and the window's close button
 
     QString m_strMessage;
-    std::int32_t m_nPort = -1; // 0 COM1, 1 COM2
     std::int16_t m_nTicks = 0;
     CZbDoc* m_pDoc;
     std::unique_ptr<CGdsLink> m_pLink;
@@ -47,11 +44,8 @@ class CGdsPortDlg : public QDialog {
     void ShowControls();
 
     CGdsIdentify m_identify;
-    QString m_strDevice[CPortNames::kPortCount]; // the devices chosen here, kept at "&OK"
-    QTimer m_timer;                              // timer 1
-    QButtonGroup* m_pPorts;
-    QLabel* m_pDeviceOf[CPortNames::kPortCount];
-    QComboBox* m_pDevice;
+    CPortDevices m_devices; // the port and the devices chosen here, kept at "&OK"
+    QTimer m_timer;         // timer 1
     QPushButton* m_pTest;
     QPushButton* m_pOk;
     QLabel* m_pMessage;

@@ -5,10 +5,8 @@
 #include <memory>
 
 #include "instruments/scpi/scpiidentify.h"
-#include "instruments/serial/portnames.h"
+#include "instruments/serial/ui/portdevices.h"
 
-class QButtonGroup;
-class QComboBox;
 class QLabel;
 class QPushButton;
 class CScpiLink;
@@ -25,7 +23,6 @@ class CScpiPortDlg : public QDialog {
 
     void reject() override; // "&Quitter", Escape and the window's close button
 
-    std::int32_t m_nPort = -1; // 0 COM1, 1 COM2
     CZbDoc* m_pDoc;
 
   private:
@@ -40,11 +37,8 @@ class CScpiPortDlg : public QDialog {
 
     std::unique_ptr<CScpiLink> m_pLink;
     CScpiIdentify m_identify;
-    QString m_strDevice[CPortNames::kPortCount]; // the devices chosen here, kept at "&OK"
+    CPortDevices m_devices; // the port and the devices chosen here, kept at "&OK"
     QTimer m_timer;
-    QButtonGroup* m_pPorts;
-    QLabel* m_pDeviceOf[CPortNames::kPortCount];
-    QComboBox* m_pDevice;
     QPushButton* m_pTest;
     QPushButton* m_pOk;
     QLabel* m_pMessage;

@@ -35,36 +35,10 @@ QList<CSerialCaptureDlg*> CaptureWindows() {
     return windows;
 }
 
-QString Message(const QWidget* dialog) {
-    return dialog->findChild<QLabel*>(QStringLiteral("message"))->text();
-}
-
-QCheckBox* Box(const QWidget* dialog, const QString& text) {
-    for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
-        if (box->text() == text) return box;
-    return nullptr;
-}
-
-// Clicks a check box or radio on its indicator (a click in the middle of a
-// wide box may miss its text).
-void ClickIndicator(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
 bool HasLabel(const QWidget* window, const QString& text) {
     for (QLabel* label : window->findChildren<QLabel*>())
         if (label->text() == text) return true;
     return false;
-}
-
-// Runs an acquisition dialog modally; a dialog the steps leave open is
-// closed without "&Fermer" so that a failed check never hangs the test.
-void RunAcquisitionDialog(CGdsAcqDlg& dialog, const std::function<void()>& steps) {
-    QTimer::singleShot(0, &dialog, [&dialog, steps] {
-        steps();
-        if (dialog.isVisible()) dialog.done(QDialog::Rejected);
-    });
-    dialog.exec();
 }
 
 // Message boxes open from the acquisition's own ticks, inside their own

@@ -20,32 +20,6 @@
 #include "instruments/scpi/ui/scpiacqdlg.h"
 #include "instruments/scpi/ui/scpiportdlg.h"
 
-namespace {
-
-QString Message(const QWidget* dialog) {
-    return dialog->findChild<QLabel*>(QStringLiteral("message"))->text();
-}
-
-QCheckBox* Box(const QWidget* dialog, const QString& text) {
-    for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
-        if (box->text() == text) return box;
-    return nullptr;
-}
-
-void ClickIndicator(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
-void RunAcquisitionDialog(CScpiAcqDlg& dialog, const std::function<void()>& steps) {
-    QTimer::singleShot(0, &dialog, [&dialog, steps] {
-        steps();
-        if (dialog.isVisible()) dialog.done(QDialog::Rejected);
-    });
-    dialog.exec();
-}
-
-} // namespace
-
 class TestScpiDialogs : public QObject {
     Q_OBJECT
 

@@ -28,10 +28,6 @@ namespace {
 
 const QString kMissing = QStringLiteral("/dev/ttyLineatixNone");
 
-QString Message(const QWidget* dialog) {
-    return dialog->findChild<QLabel*>(QStringLiteral("message"))->text();
-}
-
 bool Enabled(const QWidget* dialog, const char* text) {
     QAbstractButton* button = FindButton(dialog, QString::fromUtf8(text));
     return button && button->isEnabled();
