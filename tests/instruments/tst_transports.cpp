@@ -16,6 +16,7 @@
 #include <QThread>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -58,9 +59,15 @@ class CFakeUsbtmc : public CUsbtmcDevice {
         int failWritesWith = 0;
         bool holdReads = false; // a read blocks until this is cleared
         bool silent = false;    // reads end with the driver's time-out
+        bool closed = false;    // the device was let go
     };
 
     explicit CFakeUsbtmc(std::shared_ptr<Shared> shared) : m_shared(std::move(shared)) {}
+    ~CFakeUsbtmc() override {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_shared->closed = true;
+        m_shared->changed.notify_all();
+    }
 
     int Write(const QByteArray& message) override {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
@@ -534,6 +541,61 @@ class TestTransports : public QObject {
         QVERIFY(!f.transport->Write("ID?\n"));
     }
 
+    // Closing while a read waits for an instrument that does not answer must
+    // not wait for the driver's time-out (the window would freeze): the read
+    // finishes on its own, its reply is dropped, no signal comes, and the
+    // device is closed when it ends. The last row leaves the read blocked for
+    // good: the program must still exit cleanly.
+    void usbtmcClosingDuringABlockedRead_data() {
+        QTest::addColumn<bool>("destroy");
+        QTest::addColumn<bool>("readEnds");
+        QTest::newRow("closed") << false << true;
+        QTest::newRow("destroyed") << true << true;
+        QTest::newRow("destroyed, the read never ends") << true << false;
+    }
+    void usbtmcClosingDuringABlockedRead() {
+        QFETCH(bool, destroy);
+        QFETCH(bool, readEnds);
+        UsbtmcFixture f;
+        {
+            std::lock_guard<std::mutex> lock(f.shared->mutex);
+            f.shared->holdReads = true;
+        }
+        QSignalSpy arrived(f.transport.get(), &CSerialTransport::BytesArrived);
+        QSignalSpy lost(f.transport.get(), &CSerialTransport::Lost);
+        QVERIFY(f.transport->Write("ID?\n"));
+        QVERIFY(QTest::qWaitFor([&] { return f.Log().contains(QStringLiteral("R")); }, 5000));
+        QElapsedTimer clock;
+        clock.start();
+        if (destroy)
+            f.transport.reset();
+        else
+            f.transport->Close();
+        QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
+        if (!destroy) {
+            QVERIFY(!f.transport->IsOpen());
+            QVERIFY(!f.transport->Write("*CLS\n"));
+        }
+        {
+            std::lock_guard<std::mutex> lock(f.shared->mutex);
+            QVERIFY(!f.shared->closed); // still in the read
+            if (!readEnds) return;
+            f.shared->holdReads = false;
+        }
+        f.shared->changed.notify_all();
+        {
+            std::unique_lock<std::mutex> lock(f.shared->mutex);
+            QVERIFY(f.shared->changed.wait_for(lock, std::chrono::seconds(5),
+                                               [&] { return f.shared->closed; }));
+            QCOMPARE(f.shared->log, QStringList({"W:ID?\n", "R"}));
+            QCOMPARE(f.shared->faults, QStringList());
+        }
+        QTest::qWait(50); // a notice posted late would come now
+        QCOMPARE(arrived.count(), 0);
+        QCOMPARE(lost.count(), 0);
+        if (!destroy) QVERIFY(f.transport->ReadPending().isEmpty());
+    }
+
     // The Tektronix link reads its lines from usbtmc as from a serial port.
     void aTextLinkOverUsbtmc() {
         auto shared = std::make_shared<CFakeUsbtmc::Shared>();
@@ -584,6 +646,37 @@ class TestTransports : public QObject {
         QVERIFY(transport->ReadPending().isEmpty());
         transport.reset(); // nothing read is pending: closes at once
         QVERIFY2(OpenUsbtmcDevice(pty.SlavePath(), &reason), qPrintable(reason));
+    }
+
+    // The same on a real descriptor: the read blocks in the kernel. The old
+    // read keeps the device's lock until it ends, so a new link is refused
+    // cleanly meanwhile, then opens.
+    void usbtmcClosingDuringABlockedReadOnARealDescriptor() {
+        CTestPty pty;
+        QVERIFY(pty.IsOpen());
+        QString reason;
+        auto transport = OpenUsbtmcDevice(pty.SlavePath(), &reason);
+        QVERIFY2(transport, qPrintable(reason));
+        QSignalSpy arrived(transport.get(), &CSerialTransport::BytesArrived);
+        QVERIFY(transport->Write("ID?\n"));
+        QByteArray sent;
+        QVERIFY(QTest::qWaitFor([&] { return (sent += pty.ReadAvailable()).size() >= 4; }, 5000));
+        QElapsedTimer clock;
+        clock.start();
+        transport->Close();
+        QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!OpenUsbtmcDevice(pty.SlavePath(), &reason));
+        QCOMPARE(reason, QStringLiteral("Le périphérique %1 est utilisé par un autre programme.")
+                             .arg(pty.SlavePath()));
+        pty.Send(kIdReply); // the read ends; its reply is nobody's
+        std::unique_ptr<CSerialTransport> again;
+        QVERIFY2(
+            QTest::qWaitFor(
+                [&] { return bool(again = OpenUsbtmcDevice(pty.SlavePath(), &reason)); }, 5000),
+            qPrintable(reason));
+        QCOMPARE(arrived.count(), 0);
+        QVERIFY(transport->ReadPending().isEmpty());
+        transport.reset();
     }
 
     void usbtmcErrorTexts_data() {

@@ -86,6 +86,10 @@ std::unique_ptr<CUsbtmcDevice> OpenUsbtmcFile(const QString& path, int* error) {
         ::close(fd);
         return nullptr;
     }
+    // The driver's time-out (5 s) is kept: a shorter one (USBTMC_IOCTL_SET_TIMEOUT)
+    // would free the device sooner after a close during a read, but would cut
+    // a slow reply that the protocol, or a longer --timeout, still waits for,
+    // and what came late could then pass for the reply to the next query.
     *error = 0;
     return std::make_unique<CUsbtmcFile>(fd);
 }

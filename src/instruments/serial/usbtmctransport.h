@@ -1,9 +1,7 @@
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "instruments/serial/serialtransport.h"
@@ -17,8 +15,16 @@
 // A read blocks in the driver until the reply or its time-out, so the device
 // is worked by a thread of this transport alone; BytesArrived and Lost are
 // emitted on the thread that owns the transport, where the protocols and the
-// dialogs run. Close waits for a read under way (at most the driver's
-// time-out, 5 s by default).
+// dialogs run.
+//
+// Close (and the destructor) return at once: a read under way cannot be cut
+// short (it ends with the reply or the driver's time-out, 5 s by default), so
+// the thread is let go with the device and the queue, which it owns with the
+// transport; it finishes that read, drops its bytes and closes the device
+// itself. Until then the device keeps its lock: opening it again meanwhile is
+// refused as "used by another program" (the driver would make the new link
+// wait behind that read anyway). Idle, the device is closed before Close
+// returns. No signal comes after Close.
 class CUsbtmcTransport : public CSerialTransport {
     Q_OBJECT
 
@@ -35,21 +41,13 @@ class CUsbtmcTransport : public CSerialTransport {
     QString LinkName() const override { return m_label; }
 
   private:
-    void Work();
-    void PostArrived();
-    void PostLost(int error);
+    struct State;
+    static void Work(std::shared_ptr<State> state, CUsbtmcTransport* owner);
+    static void PostArrived(State& state, CUsbtmcTransport* owner);
+    static void PostLost(State& state, CUsbtmcTransport* owner, int error);
 
     QString m_label;
-    std::unique_ptr<CUsbtmcDevice> m_device; // touched by the worker only
-
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<QByteArray> m_commands; // waiting to be sent
-    QByteArray m_partial;              // a command whose newline has not come yet
-    QByteArray m_received;             // replies not read yet
-    bool m_bOpen = true;
-    bool m_bStop = false;
-    bool m_bArrivalPosted = false;
+    std::shared_ptr<State> m_state; // shared with the worker, which may outlive this
     std::thread m_worker;
 };
 
