@@ -1,5 +1,6 @@
 #include "instruments/scpi/scpiacquisition.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/format.h"
@@ -39,6 +40,7 @@ bool CScpiAcquisition::Send(const QByteArray& command) {
 void CScpiAcquisition::Await(Phase phase, const QByteArray& query) {
     m_buffer.clear();
     m_nIdle = 0;
+    m_nReplyTicks = 0;
     m_query = query;
     m_phase = phase;
     Send(query);
@@ -115,7 +117,15 @@ void CScpiAcquisition::Process() {
 
 void CScpiAcquisition::Tick() {
     if (m_phase == Phase::None) return;
-    if (++m_nIdle <= m_nTimeoutTicks) return;
+    ++m_nReplyTicks;
+    if (++m_nIdle <= m_nTimeoutTicks) {
+        // Silence is told as such: the limit is never shorter than the time-out.
+        const int limit = std::max(m_nReplyLimitTicks, m_nTimeoutTicks);
+        if (m_nReplyTicks > limit)
+            Fail(Sprintf("L'oscilloscope répond depuis plus de %g s : acquisition arrêtée.",
+                         limit * kTickMs / 1000.0));
+        return;
+    }
     const QString seconds = Sprintf("%g", m_nTimeoutTicks * kTickMs / 1000.0);
     if (m_phase == Phase::Data) {
         const ScpiBlock block = FindScpiBlock(m_buffer);
@@ -373,25 +383,39 @@ void CScpiAcquisition::Finish() {
 }
 
 void CScpiAcquisition::Fail(const QString& text) {
+    End(QStringLiteral("Acquisition interrompue"), text);
+}
+
+void CScpiAcquisition::Abandon() {
+    if (m_state != State::Acquiring) return;
+    End(QStringLiteral("Acquisition arrêtée à la fermeture de la fenêtre"), QString());
+    m_state = State::Stopped; // the link goes with the window
+    ApplyChannelRule();
+}
+
+// A failure at opening leaves no usable oscilloscope; later ones only end
+// this acquisition. The message is the headline, the channel being read,
+// the reason (if any) and what was read before.
+void CScpiAcquisition::End(const QString& headline, const QString& text) {
     const bool acquiring = m_state == State::Acquiring;
     const bool restart = acquiring && m_bWasRunning;
     m_phase = Phase::None;
+    m_buffer.clear();
     m_bWasRunning = false; // a failed :RUN below must not come back here
     const bool transferring = m_bTransferring;
     m_bTransferring = false;
     m_bFailed = true;
     m_state =
         m_state == State::Opening || m_state == State::Stopped ? State::Stopped : State::Ready;
-    // A failure at opening leaves no usable oscilloscope; later ones only end this acquisition.
     if (acquiring) {
         // Nothing of the faulty channel, nor of those after it, shows as theirs.
         for (int k = int(m_summary.size()); k < int(m_channels.size()) && k < kChannels; ++k)
             for (int r = 0; r < CZbDoc::kCapacity; ++r)
                 m_pDoc->m_fT[r][2 * k] = m_pDoc->m_fT[r][2 * k + 1] = kNoValue;
         if (m_nStored == 0) m_pDoc->m_nPoints = 0;
-        m_strMessage = QStringLiteral("Acquisition interrompue");
+        m_strMessage = headline;
         if (transferring) m_strMessage += QStringLiteral(" (voie %1)").arg(CurrentChannel());
-        m_strMessage += QStringLiteral(" :\n") + text;
+        m_strMessage += text.isEmpty() ? QStringLiteral(".") : QStringLiteral(" :\n") + text;
         if (!m_summary.isEmpty())
             m_strMessage += QLatin1Char('\n') + m_summary.join(QLatin1Char('\n'));
         if (restart && m_send) m_send(":RUN\n");

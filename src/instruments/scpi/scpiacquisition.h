@@ -14,8 +14,8 @@ class CZbDoc;
 // The steps of "Acquisition oscilloscope USB/Ethernet" without a window or a
 // port: received bytes and 10 ms ticks go in, commands come out through
 // m_send. A text reply is complete at its line feed, a block at the end its
-// length declares; a reply that does not come within the time-out ends the
-// acquisition.
+// length declares; a reply that does not come within the time-out, or that
+// is still coming past the reply limit from its request, ends the acquisition.
 //
 // Opening asks "*IDN?" (the dialect comes from the maker) and whether each
 // channel is displayed. "&Acquérir" asks again for the chosen channels, notes
@@ -32,7 +32,12 @@ class CScpiAcquisition {
         Stopped, // no usable oscilloscope, or the link went away: only "&Fermer"
     };
     static constexpr int kTickMs = 10;
-    static constexpr int kDefaultTimeoutTicks = 300;   // 3 s without a byte of the awaited reply
+    static constexpr int kDefaultTimeoutTicks = 300; // 3 s without a byte of the awaited reply
+    // A reply may last this long from its request, however its bytes come: a
+    // read of kRigolReadPoints takes well under a second over USB or Ethernet
+    // and about 22 s on a 115200-baud wire; a scope that keeps sending never
+    // lets the silence time-out run.
+    static constexpr int kDefaultReplyLimitTicks = 60 * 1000 / kTickMs;
     static constexpr qint64 kRigolReadPoints = 250000; // the DS1000Z's limit per read in BYTE
     static constexpr int kKeysightPoints = 5000;       // what the table holds
     static constexpr int kChannels = 2;
@@ -53,6 +58,10 @@ class CScpiAcquisition {
     void Tick();
     // The link went away.
     void LinkLost(const QString& reason);
+    // The window is closed while an acquisition runs: it stops as on a
+    // failure (what was converted stays, nothing of the reply under way),
+    // and nothing more is asked of the scope.
+    void Abandon();
 
     State CurrentState() const { return m_state; }
     // A reply is awaited: the driver ticks every kTickMs.
@@ -74,6 +83,8 @@ class CScpiAcquisition {
 
     QString m_strMessage;
     int m_nTimeoutTicks = kDefaultTimeoutTicks;
+    // Ticks a reply may take from its request (never less than the time-out).
+    int m_nReplyLimitTicks = kDefaultReplyLimitTicks;
     bool m_bAcquireEnabled = false;
     bool m_bCloseEnabled = true;
 
@@ -87,6 +98,7 @@ class CScpiAcquisition {
     bool HandleLine(const QByteArray& line);
     void HandleBlock(const QByteArray& buffer, const ScpiBlock& block);
     void Fail(const QString& text);
+    void End(const QString& headline, const QString& text);
     void ApplyChannelRule();
 
     void AskDisplay();
@@ -102,8 +114,9 @@ class CScpiAcquisition {
     State m_state = State::Opening;
     Phase m_phase = Phase::None;
     QByteArray m_buffer;
-    QByteArray m_query; // the awaited reply's question, for the messages
-    int m_nIdle = 0;
+    QByteArray m_query;    // the awaited reply's question, for the messages
+    int m_nIdle = 0;       // ticks since the last byte of the awaited reply
+    int m_nReplyTicks = 0; // ticks since the awaited reply was asked for
     bool m_bProcessing = false;
 
     ScpiIdentity m_identity;

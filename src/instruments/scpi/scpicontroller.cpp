@@ -73,6 +73,11 @@ void CScpiAcqController::Close() {
     emit redrawRequested();
 }
 
+void CScpiAcqController::Abandon() {
+    m_acquisition.Abandon();
+    Follow();
+}
+
 void CScpiAcqController::RunWhileWaiting() {
     if (!m_acquisition.Waiting()) return;
     QEventLoop loop;

@@ -28,6 +28,9 @@ class CScpiAcqController : public QObject {
     void Acquire();
     // "&Fermer": the link goes; views are asked to redraw.
     void Close();
+    // The window is closed while an acquisition runs: it stops, keeping the
+    // channels already converted; Close() then lets the link go.
+    void Abandon();
     // Runs the event loop while a reply is awaited (for callers without a window).
     void RunWhileWaiting();
 

@@ -53,6 +53,9 @@ class CScopeOnPty {
         return commands;
     }
 
+    // Bytes from the scope written by the test itself (once the script is muted).
+    bool Send(const QByteArray& bytes) { return m_pty.Send(bytes); }
+
     bool Running() {
         QMutexLocker lock(&m_mutex);
         return m_scope.m_running;

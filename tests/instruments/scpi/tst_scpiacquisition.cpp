@@ -78,6 +78,27 @@ struct Bench {
         return ticks;
     }
 
+    // The scope answers everything written, each reply coming `perTick` bytes
+    // a tick, until the acquisition stops waiting; how many ticks it took.
+    int Trickle(int perTick) {
+        QByteArray coming;
+        int ticks = 0;
+        while (Acq().Waiting() && ticks < 100000) {
+            if (!transport->m_written.isEmpty()) {
+                coming += scope.Feed(transport->AllWritten());
+                transport->m_written.clear();
+            }
+            if (!coming.isEmpty()) {
+                transport->Receive(coming.left(perTick));
+                coming.remove(0, perTick);
+                if (!Acq().Waiting()) break;
+            }
+            Acq().Tick();
+            ++ticks;
+        }
+        return ticks;
+    }
+
     QStringList Commands() const {
         QStringList commands;
         for (const QByteArray& command : scope.m_commands)
@@ -380,6 +401,115 @@ class TestScpiAcquisition : public QObject {
             "Bloc de données incomplet : 4951 octets reçus sur 5000 annoncés.")); // with the line
                                                                                   // feed
         QVERIFY(bench.Acq().m_strMessage.contains("(voie 1)"));
+    }
+
+    // The limit counts from each request, bytes or not: a deep memory read
+    // slowly still comes whole when each read fits, a read that keeps coming
+    // past it ends the acquisition.
+    void eachReplyIsBoundedFromItsRequest_data() {
+        QTest::addColumn<int>("perTick");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("each read within the limit")
+            << 1000
+            << QStringLiteral("Fin d'acquisition.\nVoie 1 : 600000 points lus, 5000 gardés dans "
+                              "le tableau.");
+        QTest::newRow("a read past the limit")
+            << 500
+            << QStringLiteral("Acquisition interrompue (voie 1) :\nL'oscilloscope répond depuis "
+                              "plus de 3 s : acquisition arrêtée.");
+    }
+    void eachReplyIsBoundedFromItsRequest() {
+        QFETCH(int, perTick);
+        QFETCH(QString, message);
+        Bench bench(CScriptedScope::Rigol);
+        bench.scope.m_memory = 600000; // three reads of at most 250000
+        bench.Acq().m_nReplyLimitTicks = 300;
+        bench.Open();
+        bench.controller->SetChannel(1, true);
+        bench.controller->Acquire();
+        const int ticks = bench.Trickle(perTick);
+        bench.Answer(); // what was written last reaches the scope
+        QCOMPARE(bench.Acq().m_strMessage, message);
+        QCOMPARE(bench.Acq().CurrentState(), State::Ready);
+        QVERIFY(bench.scope.m_running); // let run again in both cases
+        if (perTick == 1000) {
+            QVERIFY(ticks > 2 * 300); // far more than one reply may take
+            QVERIFY(RigolRowIs(bench.doc, 4999, 0, 1, 4999LL * 600000 / 5000));
+        } else {
+            // The preamble and the other queries take a tick each; the first read 301.
+            QVERIFY2(ticks > 300 && ticks < 320, qPrintable(QString::number(ticks)));
+            QVERIFY(ColumnsEmpty(bench.doc, 0));
+            QCOMPARE(bench.doc.m_nPoints, std::int16_t(0));
+        }
+    }
+
+    // A scope that keeps sending a block (a byte a tick, never its end) holds
+    // the acquisition until the reply limit (60 s of ticks by default), or
+    // until the window is closed: either way channel 1, converted before,
+    // stays, nothing of channel 2 is stored and the scope runs again.
+    void aBabblingScopeIsStopped_data() {
+        QTest::addColumn<bool>("windowClosed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("reply limit")
+            << false
+            << QStringLiteral("Acquisition interrompue (voie 2) :\nL'oscilloscope répond depuis "
+                              "plus de 60 s : acquisition arrêtée.\nVoie 1 : 12000 points lus, "
+                              "5000 gardés dans le tableau.");
+        QTest::newRow("window closed")
+            << true
+            << QStringLiteral("Acquisition arrêtée à la fermeture de la fenêtre (voie 2).\nVoie 1 "
+                              ": 12000 points lus, 5000 gardés dans le tableau.");
+    }
+    void aBabblingScopeIsStopped() {
+        QFETCH(bool, windowClosed);
+        QFETCH(QString, message);
+        Bench bench(CScriptedScope::Rigol);
+        bench.Open();
+        const QString ready = bench.Acq().m_strMessage;
+        bench.controller->Abandon(); // not acquiring: nothing happens
+        QCOMPARE(bench.Acq().m_strMessage, ready);
+        QCOMPARE(bench.Acq().CurrentState(), State::Ready);
+        bench.scope.m_muteOn = ":WAV:DATA?"; // the test sends channel 2's block itself
+        bench.scope.m_muteOccurrence = 2;
+        bench.Acquire(true, true);
+        bench.transport->Receive("#9000012000");
+        const int ticks = windowClosed ? 3000 : CScpiAcquisition::kDefaultReplyLimitTicks;
+        for (int k = 0; k < ticks; ++k) {
+            bench.transport->Receive("U");
+            bench.Acq().Tick();
+        }
+        QVERIFY(bench.Acq().Waiting());
+        if (windowClosed) {
+            bench.controller->Abandon();
+        } else {
+            bench.transport->Receive("U");
+            bench.Acq().Tick();
+        }
+        QVERIFY(!bench.Acq().Waiting());
+        QCOMPARE(bench.Acq().m_strMessage, message);
+        QCOMPARE(bench.Acq().CurrentState(), windowClosed ? State::Stopped : State::Ready);
+        QVERIFY(bench.Acq().m_bCloseEnabled);
+        QCOMPARE(bench.Acq().m_bAcquireEnabled, !windowClosed);
+        QVERIFY(bench.transport->AllWritten().endsWith(":RUN\n")); // the scope runs again
+        bench.transport->Receive(QByteArray(9000, 'U'));           // the rest comes late: dropped
+        QCOMPARE(bench.Acq().m_strMessage, message);
+        QCOMPARE(bench.doc.m_nPoints, std::int16_t(5000));
+        QVERIFY(RigolRowIs(bench.doc, 4999, 0, 1, 4999LL * 12000 / 5000));
+        QVERIFY(ColumnsEmpty(bench.doc, 2));
+    }
+
+    // A time-out longer than the limit: a silent scope is still told as silent.
+    void silenceIsToldAsSuchWhateverTheLimit() {
+        Bench bench(CScriptedScope::Keysight);
+        bench.Acq().m_nTimeoutTicks = 500;
+        bench.Acq().m_nReplyLimitTicks = 100;
+        bench.Open();
+        bench.scope.m_muteOn = ":WAV:PRE?";
+        bench.Acquire(true, false);
+        QCOMPARE(bench.TickOut(), 501);
+        QCOMPARE(bench.Acq().m_strMessage,
+                 QStringLiteral("Acquisition interrompue (voie 1) :\nPas de réponse de "
+                                "l'oscilloscope à :WAV:PRE? en 5 s."));
     }
 
     void endlessGarbageIsNoReply() {

@@ -61,5 +61,8 @@ void CScpiAcqDlg::OnClose() {
 }
 
 void CScpiAcqDlg::reject() {
-    if (m_pController->Acquisition().m_bCloseEnabled) OnClose();
+    // While an acquisition runs ("&Fermer" disabled) Escape and the close box
+    // stop it: a deep memory or a scope that keeps sending cannot hold the window.
+    if (!m_pController->Acquisition().m_bCloseEnabled) m_pController->Abandon();
+    OnClose();
 }

@@ -20,7 +20,8 @@ class CScpiAcqDlg : public QDialog {
                 QWidget* parent = nullptr);
     ~CScpiAcqDlg() override;
 
-    // Escape and the window's close button act as "&Fermer", when it is enabled.
+    // Escape and the window's close button act as "&Fermer"; while an
+    // acquisition runs they stop it first.
     void reject() override;
 
     CScpiAcqController* Controller() { return m_pController.get(); }

@@ -17,6 +17,7 @@
 #include "dialogdriver.h"
 #include "doc/zbapp.h"
 #include "doc/zbdoc.h"
+#include "instruments/scpi/scpicontroller.h"
 #include "instruments/scpi/ui/scpiacqdlg.h"
 #include "instruments/scpi/ui/scpiportdlg.h"
 
@@ -120,8 +121,6 @@ class TestScpiDialogs : public QObject {
             QVERIFY(ClickButton(&dialog, QStringLiteral("&Acquérir")));
             QVERIFY(!FindButton(&dialog, QStringLiteral("&Fermer"))->isEnabled());
             QVERIFY(!Box(&dialog, QStringLiteral("Voie &1"))->isEnabled());
-            dialog.reject(); // Escape does nothing while acquiring
-            QVERIFY(dialog.isVisible());
             QTRY_VERIFY_WITH_TIMEOUT(
                 Message(&dialog).startsWith(QStringLiteral("Fin d'acquisition.")), 10000);
             QCOMPARE(Message(&dialog),
@@ -140,6 +139,56 @@ class TestScpiDialogs : public QObject {
         QVERIFY(redraws >= 2);
         QVERIFY(scope.Running());
         QCOMPARE(scope.Commands().last(), QStringLiteral(":RUN"));
+    }
+
+    // A scope that keeps sending (or a deep memory read) holds "&Fermer":
+    // Escape or the close box stop the acquisition and close the window with
+    // its link; channel 1, read before, stays, nothing of channel 2 does.
+    void closingWhileAcquiring_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Escape") << true;
+        QTest::newRow("close box") << false;
+    }
+    void closingWhileAcquiring() {
+        QFETCH(bool, escape);
+        CScopeOnPty scope(CScriptedScope::Rigol);
+        scope.Scope().m_muteOn = ":WAV:DATA?"; // channel 2's block comes from the test
+        scope.Scope().m_muteOccurrence = 2;
+        scope.Start();
+        m_app.m_ports.OverrideDevicePath(0, scope.Path());
+        m_doc->m_nScopePort = 0;
+        m_doc->m_nChannels = 3;
+        CScpiAcqDlg dialog(m_doc.get());
+        CScpiAcqController* controller = dialog.Controller();
+        RunAcquisitionDialog(dialog, [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(FindButton(&dialog, QStringLiteral("&Acquérir"))->isEnabled(),
+                                     5000);
+            QVERIFY(ClickButton(&dialog, QStringLiteral("&Acquérir")));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                Message(&dialog).startsWith(QStringLiteral("Acquisition de la voie 2")), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(scope.Commands().last(), QStringLiteral(":WAV:DATA?"), 5000);
+            scope.Send("#9000012000");
+            for (int k = 0; k < 5; ++k) {
+                scope.Send("U");
+                QTest::qWait(20);
+            }
+            QVERIFY(!FindButton(&dialog, QStringLiteral("&Fermer"))->isEnabled());
+            if (escape)
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            else
+                dialog.close();
+            QVERIFY(!dialog.isVisible());
+        });
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!controller->Link()); // the port is let go
+        QCOMPARE(controller->Acquisition().m_strMessage,
+                 QStringLiteral("Acquisition arrêtée à la fermeture de la fenêtre (voie 2).\n"
+                                "Voie 1 : 12000 points lus, 5000 gardés dans le tableau."));
+        QTRY_COMPARE_WITH_TIMEOUT(scope.Commands().last(), QStringLiteral(":RUN"), 5000);
+        QCOMPARE(m_doc->m_nPoints, std::int16_t(5000));
+        QVERIFY(!IsNoValue(m_doc->m_fT[4999][1]));
+        for (int r : {0, 4999})
+            QVERIFY(IsNoValue(m_doc->m_fT[r][2]) && IsNoValue(m_doc->m_fT[r][3]));
     }
 
     void aChannelTheScopeDoesNotDisplayCannotBeTicked() {
