@@ -431,10 +431,21 @@ bool IsSigrokHeader(QByteArrayView line) {
 }
 
 // Once the header is known: a time column when its first cell names a time
-// unit, times from the sample rate otherwise.
+// unit, times from the sample rate otherwise. With channel names for labels
+// ("Time,A0,A1") or no labels at all, the time column's unit is not written:
+// it is then told by the row holding one cell more than there are channels,
+// and its times come from the sample rate (the counts are whole units,
+// truncated from the period).
 bool FinishSigrok(Layout* layout, const QByteArray& header, qint64 headerLine, int rowCells,
                   QString* error) {
     const QStringList cells = Cells(Text(header), QLatin1Char(','));
+    const int channels = int(layout->sigrokChannels.size());
+    const bool extraCell = channels > 0 ? rowCells == channels + 1
+                                        : !header.isEmpty() && rowCells == int(cells.size());
+    const bool unnamedTime = extraCell && rowCells >= 2 &&
+                             (header.isEmpty() ? channels > 0
+                                               : cells.value(0).compare(QLatin1String("time"),
+                                                                        Qt::CaseInsensitive) == 0);
     int column = 0;
     if (!header.isEmpty() && TimeUnitScale(cells.value(0)) > 0) {
         layout->timeColumn = 0;
@@ -443,9 +454,13 @@ bool FinishSigrok(Layout* layout, const QByteArray& header, qint64 headerLine, i
     } else if (layout->sampleRate > 0) {
         // The first sample lies one period in, as the time column counts it.
         layout->timeStart = layout->timeStep = 1 / layout->sampleRate;
+        if (unnamedTime) column = 1;
     } else {
         *error = LineError(std::max<qint64>(headerLine, 1),
-                           QStringLiteral("ni colonne de temps ni fréquence d'échantillonnage."));
+                           unnamedTime ? QStringLiteral("colonne de temps sans unité et "
+                                                        "pas de fréquence d'échantillonnage.")
+                                       : QStringLiteral("ni colonne de temps ni fréquence "
+                                                        "d'échantillonnage."));
         return false;
     }
     const int columns = header.isEmpty() ? rowCells : int(cells.size());
