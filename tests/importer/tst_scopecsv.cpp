@@ -283,6 +283,14 @@ void TestScopeCsv::layouts_data() {
         << QByteArray(kSigrokNamedTime) << "sigrok-cli/PulseView" << QStringList{"A0", "A1"}
         << qint64(3) << QList<double>{1 / 3e6, -10, 1 / 3e6, 0}
         << QList<double>{3 / 3e6, 10, 3 / 3e6, 5.87785};
+    QTest::newRow("sigrok time column, units, 3 MHz")
+        << QByteArray(kSigrokNamedTime).replace("Time,A0,A1", "nanoseconds,V DC,V DC")
+        << "sigrok-cli/PulseView" << QStringList{"A0", "A1"} << qint64(3)
+        << QList<double>{1 / 3e6, -10, 1 / 3e6, 0} << QList<double>{3 / 3e6, 10, 3 / 3e6, 5.87785};
+    QTest::newRow("sigrok time column without rate")
+        << QByteArray(kSigrokTime).replace("; Samplerate: 200 kHz\n", "") << "sigrok-cli/PulseView"
+        << QStringList{"A0"} << qint64(3) << QList<double>{5e-6, -0.1}
+        << QList<double>{15e-6, 0.25};
     QTest::newRow("French spreadsheet")
         << QByteArray(kGenericFrench) << QString::fromUtf8("CSV générique")
         << QStringList{"Tension"} << qint64(3) << QList<double>{0.5e-3, 0.12}
