@@ -430,22 +430,37 @@ bool IsSigrokHeader(QByteArrayView line) {
            !text.contains(':') && text != QByteArrayView("FRAME-END");
 }
 
-// Once the header is known: a time column when its first cell names a time
-// unit, times from the sample rate otherwise.
+// Once the header is known: times from the sample rate, or from a time column
+// whose first cell names its unit when the rate is missing. With channel
+// names for labels ("Time,A0,A1") or no labels at all, the time column's unit
+// is not written: the column is then told by the rows holding one cell more
+// than there are channels, and the rate is needed.
 bool FinishSigrok(Layout* layout, const QByteArray& header, qint64 headerLine, int rowCells,
                   QString* error) {
     const QStringList cells = Cells(Text(header), QLatin1Char(','));
-    int column = 0;
-    if (!header.isEmpty() && TimeUnitScale(cells.value(0)) > 0) {
+    const int channels = int(layout->sigrokChannels.size());
+    const bool extraCell = channels > 0 ? rowCells == channels + 1
+                                        : !header.isEmpty() && rowCells == int(cells.size());
+    const bool unnamedTime = extraCell && rowCells >= 2 &&
+                             (header.isEmpty() ? channels > 0
+                                               : cells.value(0).compare(QLatin1String("time"),
+                                                                        Qt::CaseInsensitive) == 0);
+    const bool namedTime = !header.isEmpty() && TimeUnitScale(cells.value(0)) > 0;
+    const int column = namedTime || unnamedTime ? 1 : 0;
+    if (layout->sampleRate > 0) {
+        // The first sample lies one period in, as the time column counts it;
+        // the rate is exact where the column's whole units are not (3 MHz
+        // counts 333 ns a period).
+        layout->timeStart = layout->timeStep = 1 / layout->sampleRate;
+    } else if (namedTime) {
         layout->timeColumn = 0;
         layout->timeScale = TimeUnitScale(cells.value(0));
-        column = 1;
-    } else if (layout->sampleRate > 0) {
-        // The first sample lies one period in, as the time column counts it.
-        layout->timeStart = layout->timeStep = 1 / layout->sampleRate;
     } else {
         *error = LineError(std::max<qint64>(headerLine, 1),
-                           QStringLiteral("ni colonne de temps ni fréquence d'échantillonnage."));
+                           unnamedTime ? QStringLiteral("colonne de temps sans unité et "
+                                                        "pas de fréquence d'échantillonnage.")
+                                       : QStringLiteral("ni colonne de temps ni fréquence "
+                                                        "d'échantillonnage."));
         return false;
     }
     const int columns = header.isEmpty() ? rowCells : int(cells.size());

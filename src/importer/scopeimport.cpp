@@ -39,6 +39,16 @@ ScopeReadStatus ImportScopeFiles(const QStringList& paths, const ScopeReadOption
         return ScopeReadStatus::Failed;
     }
     const int count = int(paths.size());
+    // One file twice would give two channels of the same curve.
+    if (count == 2) {
+        const QString a = QFileInfo(paths[0]).canonicalFilePath();
+        if (!a.isEmpty() && a == QFileInfo(paths[1]).canonicalFilePath()) {
+            *error = Sprintf("%s est choisi deux fois : choisir les deux fichiers d'un même "
+                             "enregistrement.",
+                             QFileInfo(paths[0]).fileName());
+            return ScopeReadStatus::Failed;
+        }
+    }
     ScopeRecord records[2];
     QString names[2];
     for (int i = 0; i < count; ++i) {
@@ -57,6 +67,13 @@ ScopeReadStatus ImportScopeFiles(const QStringList& paths, const ScopeReadOption
     }
     ScopeImport import;
     if (count == 2) {
+        const QString source = records[0].source.trimmed();
+        if (!source.isEmpty() &&
+            source.compare(records[1].source.trimmed(), Qt::CaseInsensitive) == 0) {
+            *error = Sprintf("%s et %s enregistrent tous deux la même voie (%s).", names[0],
+                             names[1], source);
+            return ScopeReadStatus::Failed;
+        }
         if (records[0].fileRows != records[1].fileRows) {
             *error = Sprintf("%s et %s n'ont pas le même nombre de points (%d et %d).", names[0],
                              names[1], records[0].fileRows, records[1].fileRows);
@@ -116,7 +133,7 @@ QString ScopeImportMessage(const ScopeImport& result) {
         if (result.files.size() == 2) text += QStringLiteral(" (%1)").arg(result.files.value(k));
     }
     const int points = result.channelCount > 0 ? int(result.channels[0].time.size()) : 0;
-    text += Sprintf("\n%d points, pas de temps %g s", points, result.timeStep);
+    text += Sprintf("\n%d points, pas de temps du fichier %g s", points, result.timeStep);
     text += result.thinned
                 ? Sprintf("\nEnregistrement réduit : %d points gardés sur %d, régulièrement "
                           "espacés.",

@@ -21,7 +21,8 @@ struct ScopeImport {
 
 // Reads one file (its first two curves) or two files of one save (the first
 // curve of each; the files' own "Source" puts CH1 first where they have one).
-// Two files of different lengths or time steps are refused. Progress and
+// The same file twice, two files whose "Source" names the same channel, and
+// two files of different lengths or time steps are refused. Progress and
 // cancel as for one file, the files read one after the other.
 ScopeReadStatus ImportScopeFiles(const QStringList& paths, const ScopeReadOptions& options,
                                  ScopeImport* result, QString* error);

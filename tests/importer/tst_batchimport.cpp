@@ -180,6 +180,10 @@ void TestBatchImport::failures_data() {
                                  << "Usage: lineatix --import FILE [FILE2] [--save OUT.cod]";
     QTest::newRow("unknown option") << QStringList{"--import", "IN", "--zoom", "1"} << 1
                                     << "Usage: lineatix --import FILE [FILE2] [--save OUT.cod]";
+    QTest::newRow("same file twice")
+        << QStringList{"--import", "IN", "IN"} << 1
+        << QString::fromUtf8("good.csv est choisi deux fois : choisir les deux fichiers "
+                             "d'un même enregistrement.");
     QTest::newRow("bad file") << QStringList{"--import", "BAD"} << 1
                               << "bad.csv : Ligne 3 : les temps ne croissent pas.";
     QTest::newRow("a folder") << QStringList{"--import", "DIR"} << 1
@@ -233,7 +237,7 @@ void TestBatchImport::sameUnderFrenchLocale() {
         cods[french] = ReadFileBytes(cod);
     }
     QCOMPARE(outputs[1], outputs[0]);
-    QVERIFY(outputs[1].contains("pas de temps 2e-006 s"));
+    QVERIFY(outputs[1].contains("pas de temps du fichier 2e-006 s"));
     QVERIFY(!cods[0].isEmpty());
     QCOMPARE(cods[1], cods[0]);
 }
