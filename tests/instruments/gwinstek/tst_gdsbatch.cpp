@@ -95,7 +95,7 @@ class TestGdsBatch : public QObject {
 
     void aBlockSentInPiecesWithPausesUnderASecond() {
         auto simulator = StartSimulator(QStringLiteral("gds"),
-                                        {QStringLiteral("--pieces"), QStringLiteral("6"),
+                                        {QStringLiteral("--pieces"), QStringLiteral("3"),
                                          QStringLiteral("--pause"), QStringLiteral("700")});
         QVERIFY(!simulator->devicePath.isEmpty());
         const QString saved = m_dir.filePath(QStringLiteral("pieces.cod"));
